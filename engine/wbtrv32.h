@@ -1,0 +1,144 @@
+// The embedded record manager's public contract.
+//
+// libwbtrv32.so exports one C function, BTRCALL, with the arguments of the
+// platform record manager's call entry, and keeps each file in one SQLite
+// database. A program written for the platform's wbtrv32.dll links this
+// library instead and needs no other change.
+//
+// Everything a caller may rely on is stated here: operation codes, statuses,
+// the layout of the Create and Stat buffers, and what a position is.
+#ifndef REPOINT_ENGINE_WBTRV32_H_
+#define REPOINT_ENGINE_WBTRV32_H_
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// The call entry.
+//   operation       one of the kOp codes below
+//   position_block  128 bytes, zero before Open; only the library writes it
+//   data_buffer     record, file definition or stat buffer, per operation
+//   data_length     in: the buffer's size or the count of bytes to write;
+//                   out: the count of bytes returned
+//   key_buffer      file name (Open, Create) or key value, per operation
+//   key_length      size of key_buffer; 255 from callers that pass 256 bytes
+//   key_number      the key of a keyed operation; for Open 0 or -2 (read-only)
+// Returns a status, 0 for success.
+__attribute__((visibility("default"))) uint16_t BTRCALL(uint16_t operation, void* position_block,
+                                                        void* data_buffer, uint32_t* data_length,
+                                                        void* key_buffer, uint8_t key_length,
+                                                        int8_t key_number);
+
+enum {
+  kPositionBlockSize = 128,
+  kMaxRecordLength = 63000,
+  kMaxKeyLength = 255,
+  kStatBufferSize = 33236,
+};
+
+enum {
+  kOpOpen = 0,
+  kOpClose = 1,
+  kOpInsert = 2,
+  kOpUpdate = 3,
+  kOpDelete = 4,
+  kOpGetEqual = 5,
+  kOpGetNext = 6,
+  kOpGetFirst = 12,
+  kOpCreate = 14,
+  kOpStat = 15,
+  kOpGetPosition = 22,
+  kOpGetDirect = 23,
+  kOpStepNext = 24,
+  kOpStop = 25,
+  kOpReset = 28,
+  kOpStepFirst = 33,
+};
+
+enum {
+  kOpenNormal = 0,
+  kOpenReadOnly = -2,
+};
+
+enum {
+  kStatusSuccess = 0,
+  kStatusInvalidOperation = 1,
+  kStatusIoError = 2,  // also: the file is damaged
+  kStatusFileNotOpen = 3,
+  kStatusKeyNotFound = 4,
+  kStatusDuplicateKey = 5,
+  kStatusInvalidKeyNumber = 6,
+  kStatusNoCurrentRecord = 8,
+  kStatusEndOfFile = 9,
+  kStatusKeyFieldModified = 10,
+  kStatusInvalidFileName = 11,
+  kStatusFileNotFound = 12,
+  kStatusDiskFull = 18,
+  kStatusDataBufferTooShort = 22,
+  kStatusInvalidRecordLength = 28,  // a record shorter than the file's minimum or its keys
+  kStatusNotARecordManagerFile = 30,
+  kStatusInvalidPosition = 43,
+  kStatusReadOnly = 46,
+  kStatusFileExists = 59,  // Create never replaces a file
+  kStatusFileLocked = 85,
+};
+
+// Create (14): data_buffer holds a file definition, key_buffer the
+// NUL-terminated file name. All integers little-endian.
+//   bytes 0-1  minimum record length
+//   bytes 2-3  page size (informational: 512 to 4096, a multiple of 512)
+//   bytes 4-5  number of keys
+//   bytes 6-7  file flags, 0
+//   bytes 8-   the key segments, 8 bytes each, keys in order 0, 1, ...;
+//              a key's segments follow each other, every one but its last
+//              carrying kKeySegmented.
+// A segment: bytes 0-1 offset in the record (from 0), 2-3 length,
+// byte 4 type (kKeyType...), byte 5 flags (kKey... bits), bytes 6-7 zero.
+// The flags other than kKeySegmented must be the same on all of a key's
+// segments. data_length is 8 + 8 * segment count.
+enum {
+  kFileDefHeaderSize = 8,
+  kSegmentDefSize = 8,
+};
+
+enum {
+  kKeyTypeString = 0,
+  kKeyTypeSigned = 1,    // little-endian two's complement, 1, 2, 4 or 8 bytes
+  kKeyTypeUnsigned = 2,  // little-endian, 1, 2, 4 or 8 bytes
+  kKeyTypeBinary = 3,
+};
+
+enum {
+  kKeyDuplicates = 0x01,
+  kKeyModifiable = 0x02,
+  kKeyCaseInsensitive = 0x04,
+  kKeySegmented = 0x08,
+};
+
+// Stat (15): with data_length at least kStatHeaderSize + 8 * segment count
+// (callers pass kStatBufferSize), data_buffer receives
+//   bytes 0-1   minimum record length
+//   bytes 2-3   page size
+//   bytes 4-5   number of keys
+//   bytes 6-9   number of records, unsigned 32-bit
+//   bytes 10-11 file flags
+//   bytes 12-13 number of segments
+//   bytes 14-15 zero
+//   bytes 16-   the segments, in the layout of Create
+// and data_length the count of bytes filled. A shorter buffer gives 22.
+enum {
+  kStatHeaderSize = 16,
+};
+
+// A position is a record's physical position: 4 bytes, little-endian,
+// unique in its file and stable for the record's life. Positions rise in
+// physical order. Get Position (22) returns it in a 4-byte data buffer;
+// Get Direct (23) takes it in bytes 0-3 of the data buffer.
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif  // REPOINT_ENGINE_WBTRV32_H_
