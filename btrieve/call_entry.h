@@ -14,10 +14,8 @@
 #define REPOINT_RECORD_MANAGER_API
 #endif
 
-extern "C" std::uint16_t REPOINT_RECORD_MANAGER_API BTRCALL(std::uint16_t operation,
-                                                            void* position_block, void* data_buffer,
-                                                            std::uint32_t* data_length,
-                                                            void* key_buffer, std::uint8_t key_length,
-                                                            std::int8_t key_number);
+extern "C" std::uint16_t REPOINT_RECORD_MANAGER_API BTRCALL(
+    std::uint16_t operation, void* position_block, void* data_buffer, std::uint32_t* data_length,
+    void* key_buffer, std::uint8_t key_length, std::int8_t key_number);
 
 #endif  // REPOINT_BTRIEVE_CALL_ENTRY_H_
