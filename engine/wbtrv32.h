@@ -137,6 +137,18 @@ enum {
 // physical order. Get Position (22) returns it in a 4-byte data buffer;
 // Get Direct (23) takes it in bytes 0-3 of the data buffer.
 
+// Administrative check, outside the call entry, for the file utility: opens
+// the named file read-only, runs SQLite's own integrity check and the
+// library's invariants (every key entry matches a record and every record its
+// key entries; positions unique and within 32 bits; the definitions sound).
+// Returns 0 when the file is sound; otherwise a status (2 damaged, 12 not
+// found, 30 not a file of this library, 85 locked, ...) with a one-line
+// description of the first problem found in report (NUL-terminated,
+// truncated to report_size).
+__attribute__((visibility("default"))) uint16_t wbtrv32_check_file(const char* file_name,
+                                                                   char* report,
+                                                                   uint32_t report_size);
+
 #ifdef __cplusplus
 }
 #endif
