@@ -29,7 +29,7 @@ bool RecordTurn::AbortRequested() {
 }
 
 void RecordTurn::RecordCounted(std::uint32_t records_scanned) {
-  if (progress_interval_ == 0) return;
+  if (progress_interval_ <= 0) return;
   if (records_scanned % 100 == 0) WriteTurningMark();
   if (--countdown_ == 0) {
     WritePercentage(records_scanned);
@@ -45,8 +45,8 @@ void RecordTurn::WriteTurningMark() {
 }
 
 void RecordTurn::WritePercentage(std::uint32_t records_scanned) {
-  // Wide arithmetic: exact wherever 32-bit arithmetic would be, and no
-  // overflow for counts beyond it.
+  // 64-bit: the product of a 32-bit count and 100 always fits, and an
+  // unsigned divisor keeps counts above 2147483647 positive.
   const std::uint64_t percentage = std::uint64_t{records_scanned} * 100 / indicated_record_count_;
   std::fprintf(err_, "%.3llu%%%c%c%c%c", static_cast<unsigned long long>(percentage), kBackspace,
                kBackspace, kBackspace, kBackspace);
