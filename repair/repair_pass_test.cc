@@ -11,6 +11,7 @@
 #include "btrieve/operation_codes.h"
 #include "tests/scripted/in_process_entry.h"
 #include "tests/support/memory_stream.h"
+#include "tests/support/typed_keys.h"
 
 namespace repoint {
 namespace {
@@ -18,21 +19,7 @@ namespace {
 using scripted::MemoRecord;
 using scripted::ScriptedRecordManager;
 using testing::MemoryStream;
-
-// Keys typed ahead, handed out one per poll.
-class TypedKeys final : public ConsoleKeyboard {
- public:
-  explicit TypedKeys(std::deque<int> codes) : codes_(std::move(codes)) {}
-  bool KeyWaiting() override { return !codes_.empty(); }
-  int ReadCode() override {
-    const int code = codes_.front();
-    codes_.pop_front();
-    return code;
-  }
-
- private:
-  std::deque<int> codes_;
-};
+using testing::TypedKeys;
 
 // Owners alpha and beta stand at 100 and 200 in the old note file and at 7
 // and 8 in the new one; position 300 has no owner.
