@@ -22,7 +22,9 @@ extern "C" {
 //   data_buffer     record, file definition or stat buffer, per operation
 //   data_length     in: the buffer's size or the count of bytes to write;
 //                   out: the count of bytes returned
-//   key_buffer      file name (Open, Create) or key value, per operation
+//   key_buffer      file name (Open, Create), NUL-terminated within its
+//                   key_length bytes (256 when key_length is 255), or a key
+//                   value, per operation
 //   key_length      size of key_buffer; 255 from callers that pass 256 bytes
 //   key_number      the key of a keyed operation; for Open 0 or -2 (read-only)
 // Returns a status, 0 for success.
@@ -36,6 +38,8 @@ enum {
   kMaxRecordLength = 63000,
   kMaxKeyLength = 255,
   kStatBufferSize = 33236,
+  kMaxKeys = 119,
+  kMaxSegments = 119,
 };
 
 enum {
@@ -75,20 +79,30 @@ enum {
   kStatusKeyFieldModified = 10,
   kStatusInvalidFileName = 11,
   kStatusFileNotFound = 12,
-  kStatusDiskFull = 18,
+  kStatusDiskFull = 18,           // also: the next position would pass 0xFFFFFFFF
+  kStatusKeyBufferTooShort = 21,  // key_length below the key's length, or no key buffer
   kStatusDataBufferTooShort = 22,
-  kStatusInvalidRecordLength = 28,  // a record shorter than the file's minimum or its keys
+  kStatusInvalidPageSize = 24,      // Create: page size not 0 and not 512 to 4096 by 512
+  kStatusInvalidKeyCount = 26,      // Create: more than kMaxKeys keys or kMaxSegments segments
+  kStatusInvalidKeyPosition = 27,   // Create: a segment ending past kMaxRecordLength
+  kStatusInvalidRecordLength = 28,  // a record shorter than the file's minimum or its keys,
+                                    // or longer than kMaxRecordLength
+  kStatusInvalidKeyLength = 29,     // Create: a segment of length 0, an integer segment not
+                                    // 1, 2, 4 or 8 bytes, a key over kMaxKeyLength bytes, an
+                                    // unknown type, or flags differing between segments
   kStatusNotARecordManagerFile = 30,
   kStatusInvalidPosition = 43,
   kStatusReadOnly = 46,
   kStatusFileExists = 59,  // Create never replaces a file
   kStatusFileLocked = 85,
+  kStatusPermissionDenied = 94,  // the user may not read the file (or create it there)
 };
 
 // Create (14): data_buffer holds a file definition, key_buffer the
 // NUL-terminated file name. All integers little-endian.
 //   bytes 0-1  minimum record length
-//   bytes 2-3  page size (informational: 512 to 4096, a multiple of 512)
+//   bytes 2-3  page size (512 to 4096, a multiple of 512, or 0 for 4096);
+//              the first record's position
 //   bytes 4-5  number of keys
 //   bytes 6-7  file flags, 0
 //   bytes 8-   the key segments, 8 bytes each, keys in order 0, 1, ...;
