@@ -1,21 +1,184 @@
-// POSIX console. For now no console keyboard is used: no key is ever
-// waiting, and the pass runs to its end.
+// POSIX console. The keyboard is the terminal that controls the process
+// (/dev/tty), never standard input, so redirected input neither feeds nor
+// disables the abort key. While the keyboard is open that terminal hands
+// over keys at once and does not echo them; its settings are put back on
+// every way out: the keyboard's destruction, std::exit (at exit), and the
+// second stop signal, which ends the process at once.
+//
+// Ctrl+C, SIGTERM and SIGHUP ask the pass to stop as Esc does: from the
+// first such signal on the keyboard reports a waiting key that reads as 27,
+// terminal or not. Without a terminal, or while the process is a background
+// job, no key is ever waiting and the terminal is never touched, so the
+// process is never stopped by SIGTTIN or SIGTTOU.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/console.h"
+#include "platform/key_decoder.h"
 
 namespace repoint {
 namespace {
 
-class NoKeyboard final : public ConsoleKeyboard {
+constexpr int kEscCode = 27;
+
+// How long a lone Esc waits for the rest of a sequence before it counts
+// as the Esc key. Terminals send a whole sequence in one write, so a few
+// milliseconds are plenty, and the pass is held up only after an Esc.
+constexpr int kEscapeWaitMilliseconds = 10;
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Shared with the signal handlers and the exit handler, which touch them
+// only with async-signal-safe calls. g_changed_terminal is the descriptor
+// whose settings were changed, or -1 while they are as found.
+volatile sig_atomic_t g_changed_terminal = -1;
+termios g_saved_settings;
+volatile sig_atomic_t g_stop_signals = 0;
+
+// Runs fn with SIGTTIN and SIGTTOU blocked, so that touching the terminal
+// from a background process fails or succeeds but never stops the process.
+template <typename Fn>
+auto WithJobControlSignalsBlocked(Fn fn) {
+  sigset_t blocked, previous;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGTTIN);
+  sigaddset(&blocked, SIGTTOU);
+  sigprocmask(SIG_BLOCK, &blocked, &previous);
+  auto result = fn();
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  return result;
+}
+
+void RestoreTerminal() {
+  const int fd = g_changed_terminal;
+  if (fd < 0) return;
+  WithJobControlSignalsBlocked([fd] { return tcsetattr(fd, TCSANOW, &g_saved_settings); });
+  g_changed_terminal = -1;
+}
+
+void OnStopSignal(int signal_number) {
+  if (g_stop_signals == 0) {
+    g_stop_signals = 1;
+    return;
+  }
+  // The user insists: end now, as the signal would have without us.
+  RestoreTerminal();
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);  // delivered, and fatal, once the handler returns
+}
+
+void RestoreTerminalAtExit() { RestoreTerminal(); }
+
+class TerminalKeyboard final : public ConsoleKeyboard {
  public:
-  bool KeyWaiting() override { return false; }
-  int ReadCode() override { return -1; }
+  TerminalKeyboard();
+  ~TerminalKeyboard() override;
+
+  TerminalKeyboard(const TerminalKeyboard&) = delete;
+  TerminalKeyboard& operator=(const TerminalKeyboard&) = delete;
+
+  bool KeyWaiting() override;
+  int ReadCode() override;
+
+ private:
+  bool InForeground() const { return tcgetpgrp(fd_) == getpgrp(); }
+
+  // Switches echo and line editing off, once, when the process is in the
+  // foreground; settings are saved first so they can be put back exactly.
+  void TakeTerminal();
+
+  // Feeds the decoder every byte waiting on the terminal, after at most
+  // `wait_milliseconds` for the first one. True when bytes came.
+  bool ReadWaitingBytes(int wait_milliseconds);
+
+  int fd_ = -1;
+  KeyDecoder decoder_;
+  struct sigaction previous_actions_[std::size(kStopSignals)];
 };
+
+TerminalKeyboard::TerminalKeyboard() {
+  static const bool exit_handler_registered = std::atexit(RestoreTerminalAtExit) == 0;
+  (void)exit_handler_registered;
+
+  g_stop_signals = 0;
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (int s : kStopSignals) sigaddset(&action.sa_mask, s);
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+    sigaction(kStopSignals[i], &action, &previous_actions_[i]);
+  }
+
+  fd_ = open("/dev/tty", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ >= 0) TakeTerminal();
+}
+
+TerminalKeyboard::~TerminalKeyboard() {
+  RestoreTerminal();
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+    sigaction(kStopSignals[i], &previous_actions_[i], nullptr);
+  }
+  if (fd_ >= 0) close(fd_);
+}
+
+void TerminalKeyboard::TakeTerminal() {
+  if (g_changed_terminal >= 0 || !InForeground()) return;
+  termios settings;
+  if (tcgetattr(fd_, &settings) != 0) return;
+  g_saved_settings = settings;
+  settings.c_lflag &= ~(ICANON | ECHO);
+  settings.c_cc[VMIN] = 1;
+  settings.c_cc[VTIME] = 0;
+  // Marked changed before the change, so a signal arriving in between
+  // still puts the saved settings back.
+  g_changed_terminal = fd_;
+  if (WithJobControlSignalsBlocked([&] { return tcsetattr(fd_, TCSANOW, &settings); }) != 0) {
+    g_changed_terminal = -1;
+  }
+}
+
+bool TerminalKeyboard::ReadWaitingBytes(int wait_milliseconds) {
+  pollfd waiting{fd_, POLLIN, 0};
+  if (poll(&waiting, 1, wait_milliseconds) <= 0 || !(waiting.revents & POLLIN)) return false;
+  char bytes[256];
+  const ssize_t count =
+      WithJobControlSignalsBlocked([&] { return read(fd_, bytes, sizeof bytes); });
+  if (count <= 0) return false;
+  decoder_.Feed(std::string_view(bytes, static_cast<std::size_t>(count)));
+  return true;
+}
+
+bool TerminalKeyboard::KeyWaiting() {
+  if (g_stop_signals != 0 || decoder_.CodeWaiting()) return true;
+  if (fd_ < 0 || !InForeground()) return false;
+  TakeTerminal();  // brought to the foreground since the keyboard opened
+  ReadWaitingBytes(0);
+  if (decoder_.Incomplete()) {
+    while (decoder_.Incomplete() && ReadWaitingBytes(kEscapeWaitMilliseconds)) {
+    }
+    decoder_.Flush();
+  }
+  return decoder_.CodeWaiting();
+}
+
+int TerminalKeyboard::ReadCode() {
+  if (g_stop_signals != 0) return kEscCode;
+  if (!decoder_.CodeWaiting()) return -1;
+  return decoder_.NextCode();
+}
 
 }  // namespace
 
-std::unique_ptr<ConsoleKeyboard> OpenConsoleKeyboard() { return std::make_unique<NoKeyboard>(); }
+std::unique_ptr<ConsoleKeyboard> OpenConsoleKeyboard() {
+  return std::make_unique<TerminalKeyboard>();
+}
 
 void MakeStandardStreamsWriteThrough() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
