@@ -16,8 +16,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "platform/console.h"
 #include "platform/key_decoder.h"
@@ -178,11 +178,6 @@ int TerminalKeyboard::ReadCode() {
 
 std::unique_ptr<ConsoleKeyboard> OpenConsoleKeyboard() {
   return std::make_unique<TerminalKeyboard>();
-}
-
-void MakeStandardStreamsWriteThrough() {
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
 }  // namespace repoint

@@ -10,8 +10,6 @@
 #include <conio.h>
 #include <windows.h>
 
-#include <cstdio>
-
 #include "platform/console.h"
 
 namespace repoint {
@@ -47,10 +45,5 @@ class ConioKeyboard final : public ConsoleKeyboard {
 }  // namespace
 
 std::unique_ptr<ConsoleKeyboard> OpenConsoleKeyboard() { return std::make_unique<ConioKeyboard>(); }
-
-void MakeStandardStreamsWriteThrough() {
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  std::setvbuf(stderr, nullptr, _IONBF, 0);
-}
 
 }  // namespace repoint
