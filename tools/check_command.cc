@@ -25,10 +25,11 @@ int RunCheck(const std::string& name) {
 
 void AddCheckCommand(CLI::App* app, int* exit_status) {
   auto file = std::make_shared<std::string>();
-  CLI::App* command = app->add_subcommand(
-      "check",
-      "Check a file: SQLite's own integrity check, then that every key entry matches a\n"
-      "record and every record its key entries. Exit status 0 when the file is sound.");
+  CLI::App* command =
+      app->add_subcommand("check", "Check that a file is sound; exit status 0 when it is.");
+  command->footer(
+      "Runs SQLite's own integrity check, then checks that every key entry matches a\n"
+      "record and every record its key entries.");
   command->add_option("FILE", *file, "the file to check; it is opened read-only")->required();
   command->callback([file, exit_status] { *exit_status = RunCheck(*file); });
 }

@@ -34,6 +34,13 @@ bool StatOrReport(RecordFile* file, const std::string& name, FileDefinition* def
   return false;
 }
 
+bool KeyExistsOrReport(const FileDefinition& definition, const std::string& name, int key) {
+  if (key >= 0 && static_cast<size_t>(key) < definition.keys.size()) return true;
+  Fail(name + " has no key " + std::to_string(key) + " (it has " +
+       std::to_string(definition.keys.size()) + " keys); nothing was written");
+  return false;
+}
+
 bool CloseOrReport(RecordFile* file, const std::string& name) {
   const uint16_t status = file->Close();
   if (status == 0) return true;

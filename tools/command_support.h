@@ -30,6 +30,10 @@ bool OpenOrReport(RecordFile* file, const std::string& name, OpenMode mode);
 bool StatOrReport(RecordFile* file, const std::string& name, FileDefinition* definition,
                   uint32_t* record_count);
 
+// Reports, naming the file `name`, when `definition` has no key `key`, and
+// returns false then.
+bool KeyExistsOrReport(const FileDefinition& definition, const std::string& name, int key);
+
 // Closes a file that was written; on failure reports that the last writes
 // may be lost and returns false.
 bool CloseOrReport(RecordFile* file, const std::string& name);

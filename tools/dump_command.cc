@@ -39,10 +39,11 @@ int RunDump(const DumpOptions& options) {
 
 void AddDumpCommand(CLI::App* app, int* exit_status) {
   auto options = std::make_shared<DumpOptions>();
-  CLI::App* command = app->add_subcommand(
-      "dump",
-      "Write every record as a line: its position, a tab, then its bytes escaped.\n"
-      "Physical order unless --key names a key. load reads these lines back.");
+  CLI::App* command =
+      app->add_subcommand("dump", "Write every record as an escaped line after its position.");
+  command->footer(
+      "Each line: the record's position, a tab, then its bytes escaped. Physical order\n"
+      "unless --key names a key. load reads these lines back.");
   command->add_option("FILE", options->file, "the file to read; it is opened read-only")
       ->required();
   command->add_option("--key", options->key, "dump in the order of key N")

@@ -62,8 +62,9 @@ int RunLoad(const LoadOptions& options) {
 
 void AddLoadCommand(CLI::App* app, int* exit_status) {
   auto options = std::make_shared<LoadOptions>();
-  CLI::App* command = app->add_subcommand(
-      "load",
+  CLI::App* command =
+      app->add_subcommand("load", "Insert records from escaped lines into an existing file.");
+  command->footer(
       "Insert records into an existing file, one escaped record per line. A line may begin\n"
       "with a position and a tab, as dump writes it; the position is ignored, since the\n"
       "file gives each record its own.");

@@ -32,10 +32,7 @@ int RunOwners(const OwnersOptions& options) {
       !StatOrReport(&notes, options.note_file, &definition, &note_count)) {
     return kExitFailure;
   }
-  if (static_cast<size_t>(options.key) >= definition.keys.size()) {
-    return Fail(options.note_file + " has no key " + std::to_string(options.key) + " (it has " +
-                std::to_string(definition.keys.size()) + " keys)");
-  }
+  if (!KeyExistsOrReport(definition, options.note_file, options.key)) return kExitFailure;
   const size_t key_length = definition.keys[options.key].ValueLength();
   std::string out;
   uint64_t with_owner = 0;
@@ -76,8 +73,9 @@ int RunOwners(const OwnersOptions& options) {
 
 void AddOwnersCommand(CLI::App* app, int* exit_status) {
   auto options = std::make_shared<OwnersOptions>();
-  CLI::App* command = app->add_subcommand(
-      "owners",
+  CLI::App* command =
+      app->add_subcommand("owners", "Show the owner in a note file of every memo record.");
+  command->footer(
       "For each memo record, in physical order, write its position, a tab and the\n"
       "escaped key value of its owner: the record of NOTE at the position held in the\n"
       "memo's bytes 0-3. A memo without an owner gets an empty key value, a tab and\n"

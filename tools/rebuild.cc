@@ -11,7 +11,8 @@ std::optional<uint64_t> RebuildFile(const std::string& old_name, const std::stri
   FileDefinition definition;
   uint32_t record_count = 0;
   if (!OpenOrReport(&old_file, old_name, OpenMode::kReadOnly) ||
-      !StatOrReport(&old_file, old_name, &definition, &record_count)) {
+      !StatOrReport(&old_file, old_name, &definition, &record_count) ||
+      (key && !KeyExistsOrReport(definition, old_name, *key))) {
     return std::nullopt;
   }
   if (const uint16_t status = CreateRecordFile(new_name, definition)) {

@@ -50,7 +50,8 @@ int RunRebuild(const RebuildOptions& options) {
 void AddRebuildCommand(CLI::App* app, int* exit_status) {
   auto options = std::make_shared<RebuildOptions>();
   CLI::App* command = app->add_subcommand(
-      "rebuild",
+      "rebuild", "Copy a file into a new one that gives its records new positions.");
+  command->footer(
       "Copy every record of OLD into a new file NEW with the same definitions.\n"
       "NEW gives the records new positions, in the order of the copy.");
   command->add_option("OLD", options->old_file, "the file to copy; it is opened read-only")

@@ -159,7 +159,8 @@ void AddSampleCommand(CLI::App* app, int* exit_status) {
   auto options = std::make_shared<SampleOptions>();
   SampleSize& size = options->size;
   CLI::App* command = app->add_subcommand(
-      "sample",
+      "sample", "Write a sample data set for the memo pointer repair: two note files and memos.");
+  command->footer(
       "Write a sample data set for the memo pointer repair into DIR:\n"
       "  notes.old  note file (key 0: note id, unique; key 1: name, duplicates allowed)\n"
       "             with gaps left by deleted notes;\n"

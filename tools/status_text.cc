@@ -24,13 +24,19 @@ constexpr StatusWords kStatusWords[] = {
     {kStatusInvalidFileName, "invalid file name"},
     {kStatusFileNotFound, "file not found"},
     {kStatusDiskFull, "disk full"},
+    {kStatusKeyBufferTooShort, "key buffer too short"},
     {kStatusDataBufferTooShort, "data buffer too short"},
+    {kStatusInvalidPageSize, "invalid page size"},
+    {kStatusInvalidKeyCount, "too many keys or segments"},
+    {kStatusInvalidKeyPosition, "a key segment ends past the longest record"},
     {kStatusInvalidRecordLength, "invalid record length"},
+    {kStatusInvalidKeyLength, "invalid key length or type"},
     {kStatusNotARecordManagerFile, "not a file of this record manager"},
     {kStatusInvalidPosition, "no record at that position"},
     {kStatusReadOnly, "file is read-only"},
     {kStatusFileExists, "file already exists"},
     {kStatusFileLocked, "file locked by another process"},
+    {kStatusPermissionDenied, "permission denied"},
 };
 
 }  // namespace
