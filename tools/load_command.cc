@@ -31,6 +31,7 @@ int RunLoad(const LoadOptions& options) {
   std::string error;
   uint64_t loaded = 0;
   const auto kept = [&loaded] {
+    if (loaded == 0) return std::string("nothing was loaded");
     return "the " + std::to_string(loaded) +
            " records before it were loaded and kept, the rest was not loaded";
   };

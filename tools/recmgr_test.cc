@@ -426,6 +426,7 @@ TEST_F(RecmgrTest, FailuresExitNonzeroWithTheStatusInWords) {
       {{"rebuild", notes, Path("never.dat"), "--order", "key", "2"}, "", "has no key 2"},
       {{"load", bad_lines}, "ok\nbad\\q\n", "line 2: column 4: unknown escape \\q"},
       {{"load", bad_lines}, "ab\nab\n", "status 5 (duplicate key value); the 1 records before"},
+      {{"sample", Path("sample")}, "", "exists already; the sample never replaces a file"},
   };
   for (const Case& c : cases) {
     const RunResult run = Recmgr(c.args, c.input);

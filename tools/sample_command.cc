@@ -44,6 +44,20 @@ std::string IdKey(uint32_t id) {
   return key;
 }
 
+// Deletes the notes with `ids` (note ids, key 0) from the open `file`.
+bool DeleteNotes(RecordFile* file, const std::string& name, const std::vector<uint32_t>& ids) {
+  for (uint32_t id : ids) {
+    uint16_t status = file->GetEqual(0, IdKey(id));
+    if (status == 0) status = file->Delete();
+    if (status != 0) {
+      FailWithStatus("delete note " + std::to_string(id) + " from", name, status,
+                     "the sample is incomplete");
+      return false;
+    }
+  }
+  return true;
+}
+
 // Writes every planned note, then deletes the planned ones to leave gaps.
 // Fills `*positions` (by id) with where each note was written.
 bool WriteOldNotes(const std::string& name, const SampleOptions& options, const SamplePlan& plan,
@@ -66,31 +80,13 @@ bool WriteOldNotes(const std::string& name, const SampleOptions& options, const 
       return false;
     }
   }
-  for (uint32_t id : plan.deleted_ids) {
-    uint16_t status = file.GetEqual(0, IdKey(id));
-    if (status == 0) status = file.Delete();
-    if (status != 0) {
-      FailWithStatus("delete note " + std::to_string(id) + " from", name, status,
-                     "the sample is incomplete");
-      return false;
-    }
-  }
-  return CloseOrReport(&file, name);
+  return DeleteNotes(&file, name, plan.deleted_ids) && CloseOrReport(&file, name);
 }
 
 bool DropNotes(const std::string& name, const SamplePlan& plan) {
   RecordFile file;
   if (!OpenOrReport(&file, name, OpenMode::kReadWrite)) return false;
-  for (uint32_t id : plan.dropped_ids) {
-    uint16_t status = file.GetEqual(0, IdKey(id));
-    if (status == 0) status = file.Delete();
-    if (status != 0) {
-      FailWithStatus("drop note " + std::to_string(id) + " from", name, status,
-                     "the sample is incomplete");
-      return false;
-    }
-  }
-  return CloseOrReport(&file, name);
+  return DeleteNotes(&file, name, plan.dropped_ids) && CloseOrReport(&file, name);
 }
 
 bool WriteMemos(const std::string& name, const SampleOptions& options, const SamplePlan& plan,
