@@ -55,6 +55,10 @@ struct OptionCase {
   const char* err;
 };
 
+void PrintTo(const OptionCase& c, std::ostream* os) {
+  for (const char* option : c.options) *os << option << ' ';
+}
+
 class OptionScanTest : public ::testing::TestWithParam<OptionCase> {};
 
 TEST_P(OptionScanTest, SetsTheRunSettingsAndWritesItsMessagesFromTheLastOptionBackwards) {

@@ -41,6 +41,8 @@ struct DebugCase {
   const char* output;
 };
 
+void PrintTo(const DebugCase& c, std::ostream* os) { *os << "debug level " << c.level; }
+
 class FileSetDebugTest : public FileSetTest, public ::testing::WithParamInterface<DebugCase> {};
 
 TEST_P(FileSetDebugTest, AWholeRunOfFileSetOperationsWritesWhatItsDebugLevelAsks) {

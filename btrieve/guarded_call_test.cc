@@ -28,6 +28,8 @@ struct PolicyCase {
   const char* report;
 };
 
+void PrintTo(const PolicyCase& c, std::ostream* os) { *os << "status " << c.answered; }
+
 class StatusPolicyTest : public ::testing::TestWithParam<PolicyCase> {};
 
 TEST_P(StatusPolicyTest, ReportsOnTheErrorStreamAndReturnsTheSignedStatus) {

@@ -86,6 +86,8 @@ struct PassCase {
   Outcome expected;
 };
 
+void PrintTo(const PassCase& c, std::ostream* os) { *os << c.name; }
+
 class RepairPassOutcomeTest : public RepairPassTest,
                               public ::testing::WithParamInterface<PassCase> {};
 

@@ -85,6 +85,8 @@ struct StatusCase {
   const char* err;
 };
 
+void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.name; }
+
 class RepointStatusTest : public ::testing::TestWithParam<StatusCase> {};
 
 TEST_P(RepointStatusTest, IsReportedSignedAndNeverExitsAsSuccess) {
