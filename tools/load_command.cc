@@ -23,6 +23,9 @@ int RunLoad(const LoadOptions& options) {
     named_input.open(options.input, std::ios::binary);
     if (!named_input) return Fail("cannot read " + options.input + "; nothing was loaded");
   }
+  // Unsynchronised, std::cin reads in blocks rather than a character at a
+  // time; nothing else in the process reads standard input.
+  std::ios::sync_with_stdio(false);
   std::istream& input = options.input == "-" ? std::cin : named_input;
   RecordFile file;
   if (!OpenOrReport(&file, options.file, OpenMode::kReadWrite)) return kExitFailure;
