@@ -7,7 +7,8 @@
 //
 // Ctrl+C, SIGTERM and SIGHUP ask the pass to stop as Esc does: from the
 // first such signal on the keyboard reports a waiting key that reads as 27,
-// terminal or not. Without a terminal, or while the process is a background
+// terminal or not. Ctrl+Z hands the terminal back, as found, while the
+// process is stopped. Without a terminal, or while the process is a background
 // job, no key is ever waiting and the terminal is never touched, so the
 // process is never stopped by SIGTTIN or SIGTTOU.
 #include <fcntl.h>
@@ -16,6 +17,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <iterator>
 
@@ -31,8 +33,6 @@ constexpr int kEscCode = 27;
 // as the Esc key. Terminals send a whole sequence in one write, so a few
 // milliseconds are plenty, and the pass is held up only after an Esc.
 constexpr int kEscapeWaitMilliseconds = 10;
-
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // Shared with the signal handlers and the exit handler, which touch them
 // only with async-signal-safe calls. g_changed_terminal is the descriptor
@@ -73,6 +73,32 @@ void OnStopSignal(int signal_number) {
   raise(signal_number);  // delivered, and fatal, once the handler returns
 }
 
+// Ctrl+Z: while the process is stopped the terminal is as the shell left
+// it; it is taken again at the first key-waiting test in the foreground.
+void OnSuspend(int) {
+  const int saved_errno = errno;
+  RestoreTerminal();
+  struct sigaction own, stop_now{};
+  stop_now.sa_handler = SIG_DFL;
+  sigemptyset(&stop_now.sa_mask);
+  sigaction(SIGTSTP, &stop_now, &own);
+  raise(SIGTSTP);  // held while this handler runs...
+  sigset_t suspend;
+  sigemptyset(&suspend);
+  sigaddset(&suspend, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &suspend, nullptr);  // ...and stops the process here
+  sigaction(SIGTSTP, &own, nullptr);
+  errno = saved_errno;
+}
+
+// The signals the keyboard handles while it is open, and how.
+struct HandledSignal {
+  int number;
+  void (*handler)(int);
+};
+constexpr HandledSignal kHandledSignals[] = {
+    {SIGINT, OnStopSignal}, {SIGTERM, OnStopSignal}, {SIGHUP, OnStopSignal}, {SIGTSTP, OnSuspend}};
+
 void RestoreTerminalAtExit() { RestoreTerminal(); }
 
 class TerminalKeyboard final : public ConsoleKeyboard {
@@ -99,7 +125,7 @@ class TerminalKeyboard final : public ConsoleKeyboard {
 
   int fd_ = -1;
   KeyDecoder decoder_;
-  struct sigaction previous_actions_[std::size(kStopSignals)];
+  struct sigaction previous_actions_[std::size(kHandledSignals)];
 };
 
 TerminalKeyboard::TerminalKeyboard() {
@@ -108,12 +134,16 @@ TerminalKeyboard::TerminalKeyboard() {
 
   g_stop_signals = 0;
   struct sigaction action {};
-  action.sa_handler = OnStopSignal;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (int s : kStopSignals) sigaddset(&action.sa_mask, s);
-  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
-    sigaction(kStopSignals[i], &action, &previous_actions_[i]);
+  for (const HandledSignal& s : kHandledSignals) sigaddset(&action.sa_mask, s.number);
+  for (std::size_t i = 0; i < std::size(kHandledSignals); ++i) {
+    sigaction(kHandledSignals[i].number, nullptr, &previous_actions_[i]);
+    // An ignored signal stays ignored: nohup's hang-up, or Ctrl+C for a
+    // job that a shell started in the background.
+    if (previous_actions_[i].sa_handler == SIG_IGN) continue;
+    action.sa_handler = kHandledSignals[i].handler;
+    sigaction(kHandledSignals[i].number, &action, nullptr);
   }
 
   fd_ = open("/dev/tty", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -122,8 +152,8 @@ TerminalKeyboard::TerminalKeyboard() {
 
 TerminalKeyboard::~TerminalKeyboard() {
   RestoreTerminal();
-  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
-    sigaction(kStopSignals[i], &previous_actions_[i], nullptr);
+  for (std::size_t i = 0; i < std::size(kHandledSignals); ++i) {
+    sigaction(kHandledSignals[i].number, &previous_actions_[i], nullptr);
   }
   if (fd_ >= 0) close(fd_);
 }

@@ -109,12 +109,13 @@ class TerminalChildTest : public testing::Test {
     return text;
   }
 
-  // The child's wait status; a child still running after the guard time
-  // is killed, which fails the test rather than hanging it.
-  int WaitForChild() {
+  // The child's wait status (with WUNTRACED, also once it stops); a child
+  // still running after the guard time is killed, which fails the test
+  // rather than hanging it.
+  int WaitForChild(int options = 0) {
     int status = 0;
     for (int waited = 0; waited < kReportWaitMilliseconds; ++waited) {
-      if (waitpid(child_, &status, WNOHANG) == child_) return status;
+      if (waitpid(child_, &status, WNOHANG | options) == child_) return status;
       usleep(1000);
     }
     kill(child_, SIGKILL);
@@ -175,6 +176,57 @@ TEST_F(TerminalChildTest, CtrlCReadsAsEscThenSecondEndsProcess) {
   EXPECT_TRUE(Current() == before_);
 }
 
+// Ctrl+Z stops the process with the terminal as found; back in the
+// foreground the keyboard takes it again. The child plays the shell, so
+// that the job's process group is not orphaned and can be stopped.
+TEST_F(TerminalChildTest, CtrlZHandsTerminalBackWhileStopped) {
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  Start([this, &go] {
+    signal(SIGTSTP, SIG_IGN);
+    signal(SIGTTOU, SIG_IGN);
+    const pid_t job = fork();
+    if (job == 0) {
+      setpgid(0, 0);
+      tcsetpgrp(slave_, getpid());
+      signal(SIGTSTP, SIG_DFL);
+      signal(SIGTTOU, SIG_DFL);
+      auto keyboard = OpenConsoleKeyboard();
+      Report("ready");
+      const int code = NextCode(*keyboard);
+      Settings during;
+      tcgetattr(slave_, &during.t);
+      Report(std::to_string(code) + ((during.t.c_lflag & ECHO) ? " echo" : " no echo"));
+      keyboard.reset();
+      _exit(0);
+    }
+    setpgid(job, job);
+    int status = 0;
+    waitpid(job, &status, WUNTRACED);
+    if (!WIFSTOPPED(status)) return 1;
+    tcsetpgrp(slave_, getpgrp());
+    Report("stopped");
+    char byte;
+    if (read(go[0], &byte, 1) != 1) return 1;
+    tcsetpgrp(slave_, job);  // fg
+    kill(-job, SIGCONT);
+    waitpid(job, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+  });
+  ASSERT_EQ(NextReport(), "ready");
+  EXPECT_FALSE(Current().t.c_lflag & ECHO);
+  Type("\x1a");
+  ASSERT_EQ(NextReport(), "stopped");
+  EXPECT_TRUE(Current() == before_);
+  Type("\x1b");  // waits in the terminal until the job is back
+  ASSERT_EQ(write(go[1], "g", 1), 1);
+  EXPECT_EQ(NextReport(), "27 no echo");
+  EXPECT_EQ(WaitForChild(), 0);
+  EXPECT_TRUE(Current() == before_);
+  close(go[0]);
+  close(go[1]);
+}
+
 // Reachable to the end, so a leak checker does not count it as lost.
 ConsoleKeyboard* g_left_open = nullptr;
 
@@ -196,12 +248,15 @@ TEST_F(TerminalChildTest, RestoresSettingsAtExit) {
   EXPECT_TRUE(Current() == before_);
 }
 
-// No controlling terminal (cron, nohup, CI): no key is ever waiting, and
-// SIGTERM still stops the pass as Esc does.
+// No controlling terminal (cron, nohup, CI): no key is ever waiting, a
+// hang-up that nohup ignores stays ignored, and SIGTERM still stops the
+// pass as Esc does.
 TEST_F(TerminalChildTest, WithoutTerminalOnlySignalsStop) {
   Start(
       [this] {
+        signal(SIGHUP, SIG_IGN);
         auto keyboard = OpenConsoleKeyboard();
+        kill(getpid(), SIGHUP);
         Report(keyboard->KeyWaiting() ? "key" : "no key");
         kill(getpid(), SIGTERM);
         Report(std::to_string(NextCode(*keyboard)));

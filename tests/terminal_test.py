@@ -96,19 +96,17 @@ def run_on_terminal(args, cwd, env=None, typed_ahead=b"", while_updating=(),
 
         process = subprocess.Popen(
             args, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=slave,
-            stderr=slave, start_new_session=True, preexec_fn=take_terminal,
-            pass_fds=(slave,))
+            stderr=slave, start_new_session=True, preexec_fn=take_terminal)
         screen = b""
         during = None
         deadline = time.monotonic() + RUN_GUARD_SECONDS
-        pending = list(while_updating)
         while True:
             ready, _, _ = select.select([master], [], [], 0.01)
             if ready:
                 screen += os.read(master, 65536)
             if during is None and b"Updating..." in screen:
                 during = stty_settings(slave)
-                for keys, pause in pending:
+                for keys, pause in while_updating:
                     os.write(master, keys)
                     time.sleep(pause)
             if process.poll() is not None and not ready:
@@ -263,6 +261,15 @@ class TerminalTest(unittest.TestCase):
                 self.assertNotIn(b"Terminating Status", run.screen)
                 self.assertNotIn(b"100%", run.screen)
                 self.assertEqual(run.settings_after, run.settings_before)
+
+    def test_esc_typed_before_the_run_on_a_line_editing_terminal(self):
+        # As a person at a shell types it: the terminal still echoes and
+        # edits lines until the keyboard opens, and the Esc still waits for
+        # the first record.
+        run = self.run_sample(10, typed_ahead=ESC)
+        self.assertEqual(run.status, 255)
+        self.assertIn(TERMINATED + counts(0, 0), run.screen)
+        self.assertEqual(run.settings_after, run.settings_before)
 
     def test_esc_typed_while_the_pass_runs(self):
         with tempfile.TemporaryDirectory() as directory:
