@@ -41,30 +41,27 @@ std::int32_t RepairPass::Run(RecordTurn& turn, RunCounters& counters) {
   return walk_status;
 }
 
-std::int32_t RepairPass::RepairRecord(RunCounters& counters) {
+std::int32_t RepairPass::LookUpNote(int slot, std::uint16_t operation) {
+  FileControlBlock& block = table_[slot];
+  block.data_buffer = buffers_.data_record;
+  block.data_length = kRecordBufferSize;
   // The run's key number reaches the record manager in the block's narrower
   // field, unchanged in its low bits.
-  const auto key_number = static_cast<std::int16_t>(settings_.key_number);
+  block.key_number = static_cast<std::int16_t>(settings_.key_number);
+  block.key_buffer = table_.key_buffer;
+  block.operation = operation;
+  return call_(block);
+}
 
+std::int32_t RepairPass::RepairRecord(RunCounters& counters) {
   std::memcpy(buffers_.data_record, buffers_.memo_record, 4);
-  FileControlBlock& old_note = table_[kOldNoteSlot];
-  old_note.data_buffer = buffers_.data_record;
-  old_note.data_length = kRecordBufferSize;
-  old_note.key_number = key_number;
-  old_note.key_buffer = table_.key_buffer;
-  old_note.operation = kOpGetDirect;
-  if (const std::int32_t status = call_(old_note); status != kStatusSuccess) {
+  if (const std::int32_t status = LookUpNote(kOldNoteSlot, kOpGetDirect);
+      status != kStatusSuccess) {
     HandleOrphan(status, counters);
     return 0;
   }
 
-  FileControlBlock& new_note = table_[kNewNoteSlot];
-  new_note.data_buffer = buffers_.data_record;
-  new_note.data_length = kRecordBufferSize;
-  new_note.key_number = key_number;
-  new_note.key_buffer = table_.key_buffer;
-  new_note.operation = kOpGetEqual;
-  if (const std::int32_t status = call_(new_note); status != kStatusSuccess) {
+  if (const std::int32_t status = LookUpNote(kNewNoteSlot, kOpGetEqual); status != kStatusSuccess) {
     std::fprintf(err_,
                  "\nNew Primary Record Lookup Failed with Status %d -- Ignoring Memo Record.\n",
                  status);
@@ -72,6 +69,7 @@ std::int32_t RepairPass::RepairRecord(RunCounters& counters) {
     return 0;
   }
 
+  FileControlBlock& new_note = table_[kNewNoteSlot];
   new_note.data_length = sizeof position_area_;
   new_note.data_buffer = position_area_;
   new_note.operation = kOpGetPosition;

@@ -52,6 +52,10 @@ class RepairPass {
   // Repairs the memo record in the memo record buffer. Returns 0 to go on,
   // or the status that stops the pass.
   std::int32_t RepairRecord(RunCounters& counters);
+  // Reads a note of `slot` with `operation` on the run's key, into the data
+  // record buffer; the key value travels in the key buffer. Returns the
+  // status.
+  std::int32_t LookUpNote(int slot, std::uint16_t operation);
   // The owner is not in the old note file: skip or purge.
   void HandleOrphan(std::int32_t lookup_status, RunCounters& counters);
 
