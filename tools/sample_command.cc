@@ -5,9 +5,9 @@
 #include <optional>
 #include <system_error>
 
+#include "engine/wbtrv32.h"
 #include "tools/command_support.h"
 #include "tools/commands.h"
-#include "tools/key_spec.h"
 #include "tools/rebuild.h"
 #include "tools/sample_plan.h"
 
@@ -27,14 +27,21 @@ struct SampleOptions {
 // land at positions other than their old ones.
 constexpr int kNameKey = 1;
 
-FileDefinition Definition(uint16_t min_record_length, std::initializer_list<const char*> keys) {
+// Note files: key 0 the note id, unique; key 1 the name, duplicates allowed.
+FileDefinition NoteDefinition() {
   FileDefinition definition;
-  definition.min_record_length = min_record_length;
-  for (const char* spec : keys) {
-    std::string error;
-    definition.keys.emplace_back();
-    ParseKeySpec(spec, &definition.keys.back(), &error);
-  }
+  definition.min_record_length = kNoteNameOffset + kNoteNameLength;
+  definition.keys = {{0, {{0, 4, kKeyTypeUnsigned}}},
+                     {kKeyDuplicates, {{kNoteNameOffset, kNoteNameLength, kKeyTypeString}}}};
+  return definition;
+}
+
+// The memo file: its one key is the pointer, modifiable, as the repair
+// rewrites it, and shared by the memos of one note.
+FileDefinition MemoDefinition() {
+  FileDefinition definition;
+  definition.min_record_length = 4;
+  definition.keys = {{kKeyDuplicates | kKeyModifiable, {{0, 4, kKeyTypeUnsigned}}}};
   return definition;
 }
 
@@ -62,9 +69,7 @@ bool DeleteNotes(RecordFile* file, const std::string& name, const std::vector<ui
 // Fills `*positions` (by id) with where each note was written.
 bool WriteOldNotes(const std::string& name, const SampleOptions& options, const SamplePlan& plan,
                    std::vector<uint32_t>* positions) {
-  const FileDefinition definition =
-      Definition(kNoteNameOffset + kNoteNameLength, {"0:4:unsigned", "4:24:string:dup"});
-  if (const uint16_t status = CreateRecordFile(name, definition)) {
+  if (const uint16_t status = CreateRecordFile(name, NoteDefinition())) {
     FailWithStatus("create", name, status, "nothing was written");
     return false;
   }
@@ -91,7 +96,7 @@ bool DropNotes(const std::string& name, const SamplePlan& plan) {
 
 bool WriteMemos(const std::string& name, const SampleOptions& options, const SamplePlan& plan,
                 const std::vector<uint32_t>& positions) {
-  if (const uint16_t status = CreateRecordFile(name, Definition(4, {"0:4:unsigned:dup,mod"}))) {
+  if (const uint16_t status = CreateRecordFile(name, MemoDefinition())) {
     FailWithStatus("create", name, status, "nothing was written");
     return false;
   }
