@@ -298,6 +298,17 @@ TEST_F(RecmgrTest, OwnersReadsTheSameBeforeAndAfterARepair) {
   EXPECT_GT(different, 0u);
 }
 
+TEST_F(RecmgrTest, OwnersMarksAMemoTooShortToHoldAPointer) {
+  const std::string memo = Path("short_memo.dat");
+  ASSERT_EQ(Recmgr({"create", memo, "--key", "0:1:binary:dup"}).exit_status, 0);
+  ASSERT_EQ(Recmgr({"load", memo}, "abc\n").exit_status, 0);
+  const RunResult owners = Recmgr({"owners", memo, Path("sample/notes.old")});
+  EXPECT_EQ(owners.exit_status, 0) << owners.err;
+  EXPECT_NE(owners.out.find("\t\tno owner: the record is shorter than its 4-byte pointer\n"),
+            std::string::npos)
+      << owners.out;
+}
+
 TEST_F(RecmgrTest, SampleMovesMostNotesAndRepeatsForASeed) {
   std::map<std::string, uint32_t> old_positions;
   for (const DumpLine& line : Dump(Path("sample/notes.old"))) {
