@@ -1,5 +1,6 @@
 #include "engine/engine.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -38,7 +39,12 @@ bool IsWrite(std::uint16_t operation) {
 
 }  // namespace
 
-Engine::Engine() : scratch_(kMaxRecordLength) {}
+Engine::Engine() : scratch_(kMaxRecordLength) {
+  // SQLite's memory statistics take a global mutex on every allocation; the
+  // library has no use for them. Refused, harmlessly, when the host process
+  // has started SQLite already.
+  sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+}
 
 std::uint16_t Engine::Call(const Request& request) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -33,7 +33,7 @@ struct Request {
 class Engine {
  public:
   // Writes are committed when their transaction is older than this.
-  static constexpr std::int64_t kCommitAgeNs = 200'000'000;
+  static constexpr std::int64_t kCommitAgeNs = 200000000;
 
   Engine();
   Engine(const Engine&) = delete;

@@ -92,7 +92,9 @@ class RecordFile {
   KeyStatements* StatementsOf(int key, std::uint16_t* status);
   std::uint16_t ReadRow(Statement& statement, int data_column, RecordOut* out,
                         std::uint16_t not_found);
-  std::uint16_t BeginWrite();
+  std::uint16_t CopyRow(sqlite3_stmt* row, int data_column, RecordOut* out);
+  // Opens the transaction that every request runs in, if none is open.
+  std::uint16_t Begin();
   std::uint16_t Execute(const Statement& statement);
   std::uint16_t CheckLength(std::uint32_t length) const;
   std::uint16_t BindRecord(sqlite3_stmt* statement, const std::uint8_t* data, std::uint32_t length);
@@ -109,9 +111,15 @@ class RecordFile {
   std::int64_t transaction_start_ns_ = 0;
   std::int64_t next_position_ = 0;
   bool next_position_dirty_ = false;
+  bool written_ = false;  // since the file was opened: Close syncs it
 
-  Statement begin_, commit_, rollback_, save_next_position_;
-  Statement read_at_, step_after_, insert_, update_, delete_, count_;
+  Statement begin_, commit_, save_next_position_;
+  Statement read_at_, insert_, update_, delete_, count_;
+  // The walk in physical order: running while scan_running_, its last row at
+  // scan_position_.
+  Statement scan_;
+  bool scan_running_ = false;
+  std::int64_t scan_position_ = 0;
   std::vector<KeyStatements> key_statements_;
   std::vector<StoredKey> key_scratch_;  // the stored keys of a record being written
 };
