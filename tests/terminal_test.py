@@ -156,7 +156,8 @@ class Samples:
         return self.made[memos]
 
 
-def repoint_on_sample(directory, *options):
+def repoint_on_sample(*options):
+    """The command line for the sample files in the working directory."""
     return [REPOINT, "notes.old", "notes.new", "memo.dat", *options]
 
 
@@ -179,7 +180,7 @@ class TerminalTest(unittest.TestCase):
 
     def run_sample(self, memos, *options, **terminal):
         directory = self.fresh_sample(memos)
-        return run_on_terminal(repoint_on_sample(directory, *options), directory, **terminal)
+        return run_on_terminal(repoint_on_sample(*options), directory, **terminal)
 
     def assert_marks_follow(self, marks):
         """The first mark of the process is the hyphen-minus, and each
@@ -318,7 +319,7 @@ class TerminalTest(unittest.TestCase):
             ]
             for name, cwd, env, status in cases:
                 with self.subTest(name):
-                    run = run_on_terminal(repoint_on_sample(cwd), cwd, env=env)
+                    run = run_on_terminal(repoint_on_sample(), cwd, env=env)
                     self.assertEqual(run.status, status, run.screen)
                     self.assertEqual(run.settings_after, run.settings_before)
 
@@ -326,7 +327,7 @@ class TerminalTest(unittest.TestCase):
 
     def test_without_terminal(self):
         directory = self.fresh_sample(1234)
-        process = subprocess.run(repoint_on_sample(directory), cwd=directory,
+        process = subprocess.run(repoint_on_sample(), cwd=directory,
                                  stdin=subprocess.DEVNULL, capture_output=True,
                                  start_new_session=True, timeout=RUN_GUARD_SECONDS)
         self.assertEqual(process.returncode, 9)
