@@ -113,7 +113,7 @@ class TerminalKeyboard final : public ConsoleKeyboard {
   int ReadCode() override;
 
  private:
-  bool InForeground() const { return tcgetpgrp(fd_) == getpgrp(); }
+  bool InForeground() const { return tcgetpgrp(fd_) == process_group_; }
 
   // Switches echo and line editing off, once, when the process is in the
   // foreground; settings are saved first so they can be put back exactly.
@@ -124,6 +124,7 @@ class TerminalKeyboard final : public ConsoleKeyboard {
   bool ReadWaitingBytes(int wait_milliseconds);
 
   int fd_ = -1;
+  const pid_t process_group_ = getpgrp();  // the tool never changes it
   KeyDecoder decoder_;
   struct sigaction previous_actions_[std::size(kHandledSignals)];
 };
