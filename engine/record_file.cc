@@ -97,8 +97,10 @@ std::uint16_t RecordFile::Create(const char* path, const FileDefinition& definit
       sqlite3_bind_int(meta.get(), 2, definition.page_size);
       sqlite3_bind_int(meta.get(), 3, definition.file_flags);
       sqlite3_bind_int64(meta.get(), 4, definition.page_size);
-      sqlite3_bind_blob(meta.get(), 5, segments.data(), static_cast<int>(segments.size()),
-                        SQLITE_TRANSIENT);
+      // A file without keys has an empty segment list: a blob still, not NULL.
+      static const std::uint8_t kNone = 0;
+      sqlite3_bind_blob(meta.get(), 5, segments.empty() ? &kNone : segments.data(),
+                        static_cast<int>(segments.size()), SQLITE_TRANSIENT);
       result = sqlite3_step(meta.get());
       if (result == SQLITE_DONE) result = SQLITE_OK;
     }
