@@ -7,8 +7,8 @@
 //
 // Ctrl+C, SIGTERM and SIGHUP ask the pass to stop as Esc does: from the
 // first such signal on the keyboard reports a waiting key that reads as 27,
-// terminal or not. Ctrl+Z hands the terminal back, as found, while the
-// process is stopped. Without a terminal, or while the process is a background
+// terminal or not. Ctrl+\ ends the process at once, and Ctrl+Z stops it,
+// each with the terminal put back first. Without a terminal, or while the process is a background
 // job, no key is ever waiting and the terminal is never touched, so the
 // process is never stopped by SIGTTIN or SIGTTOU.
 #include <fcntl.h>
@@ -62,15 +62,19 @@ void RestoreTerminal() {
   g_changed_terminal = -1;
 }
 
+// Ends the process as the signal would have without us, terminal restored.
+void EndBySignal(int signal_number) {
+  RestoreTerminal();
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);  // delivered, and fatal, once the handler returns
+}
+
 void OnStopSignal(int signal_number) {
   if (g_stop_signals == 0) {
     g_stop_signals = 1;
     return;
   }
-  // The user insists: end now, as the signal would have without us.
-  RestoreTerminal();
-  signal(signal_number, SIG_DFL);
-  raise(signal_number);  // delivered, and fatal, once the handler returns
+  EndBySignal(signal_number);  // the user insists
 }
 
 // Ctrl+Z: while the process is stopped the terminal is as the shell left
@@ -96,8 +100,11 @@ struct HandledSignal {
   int number;
   void (*handler)(int);
 };
-constexpr HandledSignal kHandledSignals[] = {
-    {SIGINT, OnStopSignal}, {SIGTERM, OnStopSignal}, {SIGHUP, OnStopSignal}, {SIGTSTP, OnSuspend}};
+constexpr HandledSignal kHandledSignals[] = {{SIGINT, OnStopSignal},
+                                             {SIGTERM, OnStopSignal},
+                                             {SIGHUP, OnStopSignal},
+                                             {SIGQUIT, EndBySignal},
+                                             {SIGTSTP, OnSuspend}};
 
 void RestoreTerminalAtExit() { RestoreTerminal(); }
 

@@ -7,6 +7,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -173,6 +174,24 @@ TEST_F(TerminalChildTest, CtrlCReadsAsEscThenSecondEndsProcess) {
   const int status = WaitForChild();
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(WTERMSIG(status), SIGINT);
+  EXPECT_TRUE(Current() == before_);
+}
+
+// Ctrl+\ ends the process at once, by its signal, terminal put back.
+TEST_F(TerminalChildTest, CtrlBackslashEndsProcess) {
+  Start([this]() -> int {
+    const rlimit no_core{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
+    auto keyboard = OpenConsoleKeyboard();
+    Report("ready");
+    for (;;) pause();
+  });
+  ASSERT_EQ(NextReport(), "ready");
+  EXPECT_FALSE(Current().t.c_lflag & ECHO);
+  Type("\x1c");
+  const int status = WaitForChild();
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGQUIT);
   EXPECT_TRUE(Current() == before_);
 }
 
