@@ -31,7 +31,11 @@ class ConsoleKeyboard {
 // The keyboard of the console that controls this process; a keyboard on
 // which no key is ever waiting when there is none. While the returned
 // object lives the console hands over keys at once and does not echo them;
-// its settings are restored when the object is destroyed.
+// its settings are restored when the object is destroyed, and also when
+// the process ends through std::exit or a signal while it lives. While it
+// lives the user's interrupt (Ctrl+C; on POSIX also SIGTERM and SIGHUP)
+// reads as a waiting Esc, so the pass stops as on Esc; a second interrupt
+// ends the process at once. One keyboard at a time.
 std::unique_ptr<ConsoleKeyboard> OpenConsoleKeyboard();
 
 // Makes standard output and standard error written through: each print is

@@ -3,14 +3,15 @@
 // disables the abort key. While the keyboard is open that terminal hands
 // over keys at once and does not echo them; its settings are put back on
 // every way out: the keyboard's destruction, std::exit (at exit), and the
-// second stop signal, which ends the process at once.
+// signals that end or stop the process.
 //
 // Ctrl+C, SIGTERM and SIGHUP ask the pass to stop as Esc does: from the
 // first such signal on the keyboard reports a waiting key that reads as 27,
-// terminal or not. Ctrl+\ ends the process at once, and Ctrl+Z stops it,
-// each with the terminal put back first. Without a terminal, or while the process is a background
-// job, no key is ever waiting and the terminal is never touched, so the
-// process is never stopped by SIGTTIN or SIGTTOU.
+// terminal or not; the second one ends the process at once. Ctrl+\ ends it
+// at once too, and Ctrl+Z stops it, each with the terminal put back first.
+// Without a terminal, or while the process is a background job, no key is
+// ever waiting and the terminal is never touched, so the process is never
+// stopped by SIGTTIN or SIGTTOU.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
