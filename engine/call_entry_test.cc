@@ -246,7 +246,7 @@ TEST(Open, Statuses) {
   std::ofstream(dir.File("text.txt")) << "just some text, not a database\n";
   std::ofstream(dir.File("empty.dat"));
   const std::string plain = dir.File("plain.db");
-  ASSERT_EQ(std::system(("sqlite3 '" + plain + "' 'CREATE TABLE t(x)'").c_str()), 0);
+  ASSERT_EQ(RunSql(plain, "CREATE TABLE t(x)"), 0);
 
   struct Case {
     std::string name;

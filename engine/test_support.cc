@@ -1,5 +1,6 @@
 #include "engine/test_support.h"
 
+#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -123,6 +124,14 @@ std::string Le32(std::uint32_t value) {
   std::string out(4, '\0');
   for (int i = 0; i < 4; ++i) out[i] = static_cast<char>(value >> (8 * i));
   return out;
+}
+
+int RunSql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  int result = sqlite3_open(path.c_str(), &db);
+  if (result == SQLITE_OK) result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return result;
 }
 
 }  // namespace wbtrv32_test

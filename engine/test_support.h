@@ -82,6 +82,10 @@ std::string RecordOf(const std::string& head, std::size_t length);
 
 std::string Le32(std::uint32_t value);
 
+// Runs `sql` on the SQLite database `path` (created if missing), outside the
+// record manager. Returns SQLite's result code.
+int RunSql(const std::string& path, const std::string& sql);
+
 }  // namespace wbtrv32_test
 
 #endif  // REPOINT_ENGINE_TEST_SUPPORT_H_
