@@ -9,50 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/memory_stream.h"
+#include "tests/support/typed_keys.h"
+
 namespace repoint {
 namespace {
 
-// Hands out the codes it was given, one per read, as typed ahead.
-class FakeKeyboard final : public ConsoleKeyboard {
- public:
-  explicit FakeKeyboard(std::deque<int> codes = {}) : codes_(std::move(codes)) {}
-  bool KeyWaiting() override { return !codes_.empty(); }
-  int ReadCode() override {
-    const int code = codes_.front();
-    codes_.pop_front();
-    return code;
-  }
-  std::size_t CodesLeft() const { return codes_.size(); }
-
- private:
-  std::deque<int> codes_;
-};
-
-// The error stream as the turn writes it, kept in memory.
-class CapturedStream {
- public:
-  CapturedStream() : file_(open_memstream(&buffer_, &size_)) {}
-  ~CapturedStream() {
-    std::fclose(file_);
-    std::free(buffer_);
-  }
-  std::FILE* file() { return file_; }
-  std::string Text() {
-    std::fflush(file_);
-    return std::string(buffer_, size_);
-  }
-
- private:
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
+using testing::MemoryStream;
+using testing::TypedKeys;
 
 // Runs a pass of `records` memo records through the turn, as the pass does,
 // and returns what it wrote.
 std::string ProgressOfPass(std::int32_t interval, std::uint32_t indicated, std::uint32_t records) {
-  FakeKeyboard keyboard;
-  CapturedStream err;
+  TypedKeys keyboard;
+  MemoryStream err;
   RecordTurn turn(keyboard, err.file(), interval, indicated);
   for (std::uint32_t scanned = 1; scanned <= records; ++scanned) {
     EXPECT_FALSE(turn.AbortRequested());
@@ -105,7 +75,7 @@ std::vector<int> Range(int first, int last, int step) {
   return values;
 }
 
-class ProgressFieldCountTest : public testing::TestWithParam<ProgressCase> {};
+class ProgressFieldCountTest : public ::testing::TestWithParam<ProgressCase> {};
 
 TEST_P(ProgressFieldCountTest, WritesMarksPercentagesAndClosing) {
   const ProgressCase& c = GetParam();
@@ -121,11 +91,11 @@ TEST_P(ProgressFieldCountTest, WritesMarksPercentagesAndClosing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(IndicatedCounts, ProgressFieldCountTest,
-                         testing::Values(ProgressCase{10, 1, Range(10, 100, 10)},
+                         ::testing::Values(ProgressCase{10, 1, Range(10, 100, 10)},
                                          ProgressCase{1234, 123, Range(9, 99, 10)},
                                          ProgressCase{5000, 500, Range(10, 100, 10)},
                                          ProgressCase{100001, 1000, Range(0, 99, 1)}),
-                         [](const testing::TestParamInfo<ProgressCase>& info) {
+                         [](const ::testing::TestParamInfo<ProgressCase>& info) {
                            return "Count" + std::to_string(info.param.indicated);
                          });
 
@@ -174,8 +144,8 @@ TEST(ProgressFieldTest, PercentageBeyondThirtyTwoBits) {
       {1, 4294967295u, "000%\b\b\b\b"},           {4294967295u, 3000000000u, "143%\b\b\b\b"},
   };
   for (const Case& c : cases) {
-    FakeKeyboard keyboard;
-    CapturedStream err;
+    TypedKeys keyboard;
+    MemoryStream err;
     RecordTurn turn(keyboard, err.file(), 1, c.indicated);
     turn.RecordCounted(c.scanned);
     std::string field = err.Text();
@@ -200,13 +170,13 @@ struct KeyCase {
   int stop_at_record;  // 0: never
 };
 
-class AbortKeyTest : public testing::TestWithParam<KeyCase> {};
+class AbortKeyTest : public ::testing::TestWithParam<KeyCase> {};
 
 // One code is read per record, in the order typed; only 27 stops.
 TEST_P(AbortKeyTest, StopsOnlyAtEsc) {
   const KeyCase& c = GetParam();
-  FakeKeyboard keyboard(c.codes);
-  CapturedStream err;
+  TypedKeys keyboard(c.codes);
+  MemoryStream err;
   RecordTurn turn(keyboard, err.file(), 0, 0);
   int stopped_at = 0;
   for (int record = 1; record <= 6 && stopped_at == 0; ++record) {
@@ -220,12 +190,12 @@ TEST_P(AbortKeyTest, StopsOnlyAtEsc) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, AbortKeyTest,
-    testing::Values(KeyCase{"NoKey", {}, 0}, KeyCase{"Esc", {27}, 1},
+    ::testing::Values(KeyCase{"NoKey", {}, 0}, KeyCase{"Esc", {27}, 1},
                     KeyCase{"ThreeKeysThenEsc", {'a', 'b', 13, 27}, 4},
                     KeyCase{"CursorKey", {224, 72}, 0}, KeyCase{"FunctionKey", {0, 59}, 0},
                     KeyCase{"CursorKeyThenEsc", {224, 72, 27}, 3},
                     KeyCase{"LeadThenEscCode", {0, 27}, 2}, KeyCase{"FailedRead", {-1}, 0}),
-    [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace repoint

@@ -3,6 +3,7 @@
 #ifndef REPOINT_TESTS_SUPPORT_TYPED_KEYS_H_
 #define REPOINT_TESTS_SUPPORT_TYPED_KEYS_H_
 
+#include <cstddef>
 #include <deque>
 #include <utility>
 
@@ -12,13 +13,14 @@ namespace repoint::testing {
 
 class TypedKeys final : public ConsoleKeyboard {
  public:
-  explicit TypedKeys(std::deque<int> codes) : codes_(std::move(codes)) {}
+  explicit TypedKeys(std::deque<int> codes = {}) : codes_(std::move(codes)) {}
   bool KeyWaiting() override { return !codes_.empty(); }
   int ReadCode() override {
     const int code = codes_.front();
     codes_.pop_front();
     return code;
   }
+  std::size_t CodesLeft() const { return codes_.size(); }
 
  private:
   std::deque<int> codes_;
