@@ -4,7 +4,7 @@
 
 #include "tools/command_support.h"
 #include "tools/commands.h"
-#include "tools/key_spec.h"
+#include "tools/key_syntax.h"
 
 namespace recmgr {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/key_spec.h"
+#include "tools/key_syntax.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 // of 1, 2, 4 or 8 bytes); FLAGS, after the last segment, is a comma-separated
 // list of dup (duplicates allowed), mod (modifiable) and nocase
 // (case-insensitive). Example: 0:4:unsigned+4:20:string:dup,nocase
-#ifndef REPOINT_TOOLS_KEY_SPEC_H_
-#define REPOINT_TOOLS_KEY_SPEC_H_
+#ifndef REPOINT_TOOLS_KEY_SYNTAX_H_
+#define REPOINT_TOOLS_KEY_SYNTAX_H_
 
 #include <string>
 #include <string_view>
@@ -31,4 +31,4 @@ std::string FormatKeySpec(const KeyDefinition& key);
 
 }  // namespace recmgr
 
-#endif  // REPOINT_TOOLS_KEY_SPEC_H_
+#endif  // REPOINT_TOOLS_KEY_SYNTAX_H_
