@@ -160,7 +160,7 @@ std::uint16_t RecordFile::Load() {
   // Commits are not synced: a killed process leaves the file sound all the
   // same (the journal is in the system's cache); Close syncs the file.
   if (sqlite3_exec(db_,
-                   "PRAGMA cache_size = -16384; PRAGMA synchronous = OFF; "
+                   "PRAGMA cache_size = -2048; PRAGMA synchronous = OFF; "
                    "PRAGMA locking_mode = EXCLUSIVE",
                    nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kStatusIoError;
@@ -282,9 +282,22 @@ std::uint16_t RecordFile::CopyRow(sqlite3_stmt* row, int data_column, RecordOut*
 }
 
 std::uint16_t RecordFile::ReadAt(std::int64_t position, RecordOut* out) {
-  sqlite3_bind_int64(read_at_.get(), 1, position);
   out->position = position;
-  return ReadRow(read_at_, 0, out, kStatusInvalidPosition);
+  std::uint32_t length = 0;
+  const std::uint8_t* cached = records_.Find(static_cast<std::uint32_t>(position), &length);
+  if (cached != nullptr) {
+    if (length > out->capacity) return kStatusDataBufferTooShort;
+    std::memcpy(out->buffer, cached, length);
+    out->length = length;
+    return kStatusSuccess;
+  }
+  sqlite3_bind_int64(read_at_.get(), 1, position);
+  const std::uint16_t status = ReadRow(read_at_, 0, out, kStatusInvalidPosition);
+  if (status == kStatusSuccess) {
+    records_.Put(static_cast<std::uint32_t>(position), static_cast<std::uint8_t*>(out->buffer),
+                 out->length);
+  }
+  return status;
 }
 
 std::uint16_t RecordFile::StepAfter(std::int64_t position, RecordOut* out) {
@@ -312,11 +325,44 @@ std::uint16_t RecordFile::StepAfter(std::int64_t position, RecordOut* out) {
 }
 
 std::uint16_t RecordFile::FindEqual(int key, const StoredKey& value, RecordOut* out) {
+  // The cache's entry: the key number and the value, then the position and
+  // the record.
+  std::uint8_t* entry = cache_entry_.data();
+  entry[0] = static_cast<std::uint8_t>(key);
+  entry[1] = value.is_integer ? 1 : 0;
+  std::uint32_t size = 2;
+  if (value.is_integer) {
+    std::memcpy(entry + size, &value.integer, 8);
+    size += 8;
+  } else {
+    entry[size++] = static_cast<std::uint8_t>(value.size);
+    std::memcpy(entry + size, value.bytes, value.size);
+    size += value.size;
+  }
+  std::uint32_t hash = 0x811c9dc5;  // FNV-1a
+  for (std::uint32_t i = 0; i < size; ++i) hash = (hash ^ entry[i]) * 0x01000193;
+  std::uint32_t cached_size = 0;
+  const std::uint8_t* cached = records_by_key_.Find(hash, &cached_size);
+  if (cached != nullptr && cached_size >= size + 8 && std::memcmp(cached, entry, size) == 0) {
+    const std::uint32_t length = cached_size - size - 8;
+    if (length > out->capacity) return kStatusDataBufferTooShort;
+    std::memcpy(&out->position, cached + size, 8);
+    std::memcpy(out->buffer, cached + size + 8, length);
+    out->length = length;
+    return kStatusSuccess;
+  }
+
   std::uint16_t status = kStatusSuccess;
   KeyStatements* statements = StatementsOf(key, &status);
   if (statements == nullptr) return status;
   BindStoredKey(statements->equal.get(), 1, value);
-  return ReadRow(statements->equal, 1, out, kStatusKeyNotFound);
+  status = ReadRow(statements->equal, 1, out, kStatusKeyNotFound);
+  if (status == kStatusSuccess) {
+    std::memcpy(entry + size, &out->position, 8);
+    std::memcpy(entry + size + 8, out->buffer, out->length);
+    records_by_key_.Put(hash, entry, size + 8 + out->length);
+  }
+  return status;
 }
 
 std::uint16_t RecordFile::FindFirst(int key, RecordOut* out) {
@@ -339,6 +385,16 @@ std::uint16_t RecordFile::FindNext(int key, const StoredKey& value, std::int64_t
   }
   BindStoredKey(statements->next_greater.get(), 1, value);
   return ReadRow(statements->next_greater, 1, out, kStatusEndOfFile);
+}
+
+void RecordFile::ForgetCachedReads() {
+  records_.Clear();
+  records_by_key_.Clear();
+  if (!sized_for_writing_) {
+    // A file that is written keeps its dirty pages until the next commit.
+    sqlite3_exec(db_, "PRAGMA cache_size = -20480", nullptr, nullptr, nullptr);
+    sized_for_writing_ = true;
+  }
 }
 
 std::uint16_t RecordFile::CheckLength(std::uint32_t length) const {
@@ -388,6 +444,7 @@ std::uint16_t RecordFile::Execute(const Statement& statement) {
 
 std::uint16_t RecordFile::Insert(const std::uint8_t* data, std::uint32_t length,
                                  std::int64_t* position) {
+  ForgetCachedReads();
   std::uint16_t status = CheckLength(length);
   if (status != kStatusSuccess) return status;
   if (!writable()) return kStatusReadOnly;
@@ -407,6 +464,7 @@ std::uint16_t RecordFile::Insert(const std::uint8_t* data, std::uint32_t length,
 
 std::uint16_t RecordFile::Update(std::int64_t position, const std::uint8_t* data,
                                  std::uint32_t length) {
+  ForgetCachedReads();
   std::uint16_t status = CheckLength(length);
   if (status != kStatusSuccess) return status;
   if (!writable()) return kStatusReadOnly;
@@ -441,6 +499,7 @@ std::uint16_t RecordFile::Update(std::int64_t position, const std::uint8_t* data
 }
 
 std::uint16_t RecordFile::Delete(std::int64_t position) {
+  ForgetCachedReads();
   if (!writable()) return kStatusReadOnly;
   std::uint16_t status = Begin();
   if (status != kStatusSuccess) return status;

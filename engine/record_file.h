@@ -18,6 +18,7 @@
 
 #include "engine/file_definition.h"
 #include "engine/key_value.h"
+#include "engine/record_cache.h"
 #include "engine/statement.h"
 
 namespace wbtrv32 {
@@ -97,6 +98,8 @@ class RecordFile {
   std::uint16_t Begin();
   std::uint16_t Execute(const Statement& statement);
   std::uint16_t CheckLength(std::uint32_t length) const;
+  // Before any write: the cached reads may no longer hold.
+  void ForgetCachedReads();
   std::uint16_t BindRecord(sqlite3_stmt* statement, const std::uint8_t* data, std::uint32_t length);
 
   sqlite3* db_ = nullptr;
@@ -121,7 +124,14 @@ class RecordFile {
   bool scan_running_ = false;
   std::int64_t scan_position_ = 0;
   std::vector<KeyStatements> key_statements_;
-  std::vector<StoredKey> key_scratch_;  // the stored keys of a record being written
+  std::vector<StoredKey> key_scratch_;
+
+  // Records by position (Get Direct) and by key value (Get Equal), as read.
+  RecordCache records_{10 << 20, 1 << 18};
+  RecordCache records_by_key_{10 << 20, 1 << 18};
+  std::vector<std::uint8_t> cache_entry_ =
+      std::vector<std::uint8_t>(4 + kMaxKeyLength + 8 + kMaxRecordLength);
+  bool sized_for_writing_ = false;  // the stored keys of a record being written
 };
 
 // The monotonic clock, in nanoseconds.
