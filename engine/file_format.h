@@ -1,7 +1,8 @@
 // The on-disk format of a record manager file.
 //
-// A file is one SQLite database (page size 4096, rollback journal in SQLite's
-// default DELETE mode) marked as ours by
+// A file is one SQLite database (page size 16384, which keeps the count of
+// page writes per commit low; rollback journal in SQLite's default mode, set
+// by nobody) marked as ours by
 //   PRAGMA application_id = kApplicationId   (0x57425452, "WBTR")
 //   PRAGMA user_version   = kFormatVersion   (1)
 // Any database without both marks opens with status 30.
@@ -72,7 +73,7 @@ namespace wbtrv32 {
 
 inline constexpr std::int32_t kApplicationId = 0x57425452;
 inline constexpr std::int32_t kFormatVersion = 1;
-inline constexpr int kSqlitePageSize = 4096;
+inline constexpr int kSqlitePageSize = 16384;
 inline constexpr std::int64_t kRecordOverhead = 8;
 inline constexpr std::int64_t kMaxPosition = 0xFFFFFFFF;
 

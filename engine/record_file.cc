@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/byte_order.h"
 #include "engine/file_format.h"
 #include "engine/sqlite_status.h"
 #include "engine/wbtrv32.h"
@@ -158,9 +159,10 @@ std::uint16_t RecordFile::Load() {
   // The lock against other processes makes SQLite's own locking per request
   // needless: holding its lock saves a system call or two on every request.
   // Commits are not synced: a killed process leaves the file sound all the
-  // same (the journal is in the system's cache); Close syncs the file.
+  // same (the journal is in the system's cache); Close syncs the file. A file
+  // only read needs few pages of its own: the record caches serve it.
   if (sqlite3_exec(db_,
-                   "PRAGMA cache_size = -2048; PRAGMA synchronous = OFF; "
+                   "PRAGMA cache_size = -512; PRAGMA synchronous = OFF; "
                    "PRAGMA locking_mode = EXCLUSIVE",
                    nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kStatusIoError;
@@ -325,8 +327,8 @@ std::uint16_t RecordFile::StepAfter(std::int64_t position, RecordOut* out) {
 }
 
 std::uint16_t RecordFile::FindEqual(int key, const StoredKey& value, RecordOut* out) {
-  // The cache's entry: the key number and the value, then the position and
-  // the record.
+  // The cache's entry: the key number and the value, then the position (4
+  // bytes, as every position fits) and the record.
   std::uint8_t* entry = cache_entry_.data();
   entry[0] = static_cast<std::uint8_t>(key);
   entry[1] = value.is_integer ? 1 : 0;
@@ -343,11 +345,11 @@ std::uint16_t RecordFile::FindEqual(int key, const StoredKey& value, RecordOut* 
   for (std::uint32_t i = 0; i < size; ++i) hash = (hash ^ entry[i]) * 0x01000193;
   std::uint32_t cached_size = 0;
   const std::uint8_t* cached = records_by_key_.Find(hash, &cached_size);
-  if (cached != nullptr && cached_size >= size + 8 && std::memcmp(cached, entry, size) == 0) {
-    const std::uint32_t length = cached_size - size - 8;
+  if (cached != nullptr && cached_size >= size + 4 && std::memcmp(cached, entry, size) == 0) {
+    const std::uint32_t length = cached_size - size - 4;
     if (length > out->capacity) return kStatusDataBufferTooShort;
-    std::memcpy(&out->position, cached + size, 8);
-    std::memcpy(out->buffer, cached + size + 8, length);
+    out->position = LoadLe32(cached + size);
+    std::memcpy(out->buffer, cached + size + 4, length);
     out->length = length;
     return kStatusSuccess;
   }
@@ -358,9 +360,9 @@ std::uint16_t RecordFile::FindEqual(int key, const StoredKey& value, RecordOut* 
   BindStoredKey(statements->equal.get(), 1, value);
   status = ReadRow(statements->equal, 1, out, kStatusKeyNotFound);
   if (status == kStatusSuccess) {
-    std::memcpy(entry + size, &out->position, 8);
-    std::memcpy(entry + size + 8, out->buffer, out->length);
-    records_by_key_.Put(hash, entry, size + 8 + out->length);
+    StoreLe32(entry + size, static_cast<std::uint32_t>(out->position));
+    std::memcpy(entry + size + 4, out->buffer, out->length);
+    records_by_key_.Put(hash, entry, size + 4 + out->length);
   }
   return status;
 }
@@ -391,8 +393,9 @@ void RecordFile::ForgetCachedReads() {
   records_.Clear();
   records_by_key_.Clear();
   if (!sized_for_writing_) {
-    // A file that is written keeps its dirty pages until the next commit.
-    sqlite3_exec(db_, "PRAGMA cache_size = -20480", nullptr, nullptr, nullptr);
+    // A file that is written keeps the pages that a transaction dirties (with
+    // keys changing at random, every page of their indexes) until it commits.
+    sqlite3_exec(db_, "PRAGMA cache_size = -30720", nullptr, nullptr, nullptr);
     sized_for_writing_ = true;
   }
 }
