@@ -59,7 +59,7 @@ void ExerciseEverything(Block& block) {
     expect_known(status, "get next");
   }
   expect_known(block.GetEqual(Le32(1500), 0), "get equal");
-  expect_known(block.GetDirect(4096 + 48 * 1000), "get direct");
+  expect_known(block.GetDirect(4096 + 48 * 1000), "get direct");  // among the records
   block.length = kStatBufferSize;
   expect_known(block.Call(kOpStat, -1), "stat");
   expect_known(block.Insert(RecordOf(Le32(99999) + "new", 30)), "insert");
@@ -69,6 +69,13 @@ struct Damage {
   const char* name;
   std::function<std::string(const std::string& sound)> make;
 };
+
+// The database's page size, from its header.
+std::size_t PageSize(const std::string& file) {
+  const std::size_t size =
+      static_cast<unsigned char>(file[16]) << 8 | static_cast<unsigned char>(file[17]);
+  return size == 1 ? 65536 : size;
+}
 
 std::string Flipped(std::string bytes, std::initializer_list<std::size_t> offsets) {
   for (std::size_t offset : offsets) bytes[offset % bytes.size()] ^= 0x5A;
@@ -80,7 +87,7 @@ class DamagedFileTest : public ::testing::TestWithParam<Damage> {};
 TEST_P(DamagedFileTest, GivesAStatusNeverACrash) {
   ScratchDir dir;
   const std::string sound = ReadAll(MakeSoundFile(dir));
-  ASSERT_GT(sound.size(), 40000u);
+  ASSERT_GE(sound.size(), 8 * PageSize(sound));
   const std::string path = dir.File("damaged.dat");
   WriteAll(path, GetParam().make(sound));
 
@@ -107,26 +114,30 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"zeros", [](const std::string& s) { return std::string(s.size(), '\0'); }},
         Damage{"text", [](const std::string&) { return std::string(5000, 'x') + "\n"; }},
         Damage{"header_only", [](const std::string& s) { return s.substr(0, 100); }},
-        Damage{"first_page", [](const std::string& s) { return s.substr(0, 4096); }},
+        Damage{"first_page", [](const std::string& s) { return s.substr(0, PageSize(s)); }},
         Damage{"half", [](const std::string& s) { return s.substr(0, s.size() / 2); }},
-        Damage{"last_page_cut", [](const std::string& s) { return s.substr(0, s.size() - 4096); }},
+        Damage{"last_page_cut",
+               [](const std::string& s) { return s.substr(0, s.size() - PageSize(s)); }},
         Damage{"flipped_header",
                [](const std::string& s) {
                  return Flipped(s, {16, 28, 40});
                }},
-        Damage{"flipped_schema",
+        Damage{"flipped_schema",  // inside the text that defines the records table
                [](const std::string& s) {
-                 return Flipped(s, {200, 3900});
+                 const std::size_t at = s.find("CREATE TABLE records(");
+                 return Flipped(s, {at + 19, at + 25});
                }},
         Damage{"flipped_pages",
                [](const std::string& s) {
-                 return Flipped(s, {4096 + 8, 3 * 4096 + 100, 7 * 4096 + 2000, s.size() / 2 + 17,
+                 const std::size_t page = PageSize(s);
+                 return Flipped(s, {page + 8, 3 * page + 100, 5 * page + 2000, s.size() / 2 + 17,
                                     s.size() - 1000});
                }},
         Damage{"zeroed_pages",
                [](const std::string& s) {
                  std::string damaged = s;
-                 std::fill(damaged.begin() + 4 * 4096, damaged.begin() + 6 * 4096, '\0');
+                 const std::size_t page = PageSize(s);
+                 std::fill(damaged.begin() + 2 * page, damaged.begin() + 4 * page, '\0');
                  return damaged;
                }}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
