@@ -7,8 +7,15 @@ namespace {
 
 constexpr std::size_t kProbes = 8;
 
+// MurmurHash3's finalizer: positions are multiples of 4 and cluster, so
+// every bit of the key must reach the low bits of the slot number.
 std::size_t Hash(std::uint32_t key) {
-  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 32);
+  key ^= key >> 16;
+  key *= 0x85ebca6b;
+  key ^= key >> 13;
+  key *= 0xc2b2ae35;
+  key ^= key >> 16;
+  return key;
 }
 
 }  // namespace

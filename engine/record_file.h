@@ -127,8 +127,8 @@ class RecordFile {
   std::vector<StoredKey> key_scratch_;
 
   // Records by position (Get Direct) and by key value (Get Equal), as read.
-  RecordCache records_{8 << 20, 1 << 17};
-  RecordCache records_by_key_{9 << 20, 1 << 17};
+  RecordCache records_{8 << 20, 1 << 18};
+  RecordCache records_by_key_{9 << 20, 1 << 18};
   std::vector<std::uint8_t> cache_entry_ =
       std::vector<std::uint8_t>(4 + kMaxKeyLength + 8 + kMaxRecordLength);
   bool sized_for_writing_ = false;  // the stored keys of a record being written

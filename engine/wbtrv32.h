@@ -27,7 +27,29 @@ extern "C" {
 //                   value, per operation
 //   key_length      size of key_buffer; 255 from callers that pass 256 bytes
 //   key_number      the key of a keyed operation; for Open 0 or -2 (read-only)
-// Returns a status, 0 for success.
+// Returns a status, 0 for success. A request that fails changes nothing: no
+// buffer, no length, no currency (a short data buffer, 22, returns no part
+// of the record).
+//
+// Currency, per position block: a read (Step, Get) or an Insert makes its
+// record current; Get Position returns its position; Update rewrites it at
+// exactly data_length bytes; Delete removes it, after which Step Next and
+// Get Next go on from its place. Keyed reads (Get Equal, First, Next,
+// Direct) also put the record's value on the given key into the key buffer
+// (key_length must hold it: 21) and set the key path that Get Next follows;
+// Get Next on another key goes on from the current record's value on that
+// key. Step Next and Get Next with no current record give 8. Open on a block
+// that is open gives 1. Blocks on one file never disturb each other, and a
+// file opened twice in one process (under any name) is one file.
+//
+// Durability: each request is atomic. Writes are committed when their
+// transaction is 200 ms old (checked at each call) and at Close, Reset, Stop
+// and process exit; Close also syncs a written file to disk. A process
+// killed at any moment leaves every file sound with a prefix of its writes.
+//
+// Sharing: a file open for writing (Open with 0, by a user who may write it)
+// is locked against every other process, whose Open gives 85 at once; files
+// opened read-only (-2, or not writable by the user) are shared by readers.
 __attribute__((visibility("default"))) uint16_t BTRCALL(uint16_t operation, void* position_block,
                                                         void* data_buffer, uint32_t* data_length,
                                                         void* key_buffer, uint8_t key_length,
