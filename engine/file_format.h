@@ -67,7 +67,9 @@
 #ifndef REPOINT_ENGINE_FILE_FORMAT_H_
 #define REPOINT_ENGINE_FILE_FORMAT_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace wbtrv32 {
 
@@ -76,6 +78,10 @@ inline constexpr std::int32_t kFormatVersion = 1;
 inline constexpr int kSqlitePageSize = 16384;
 inline constexpr std::int64_t kRecordOverhead = 8;
 inline constexpr std::int64_t kMaxPosition = 0xFFFFFFFF;
+
+// The column and the index of key `key`: k0 and records_k0, and so on.
+inline std::string KeyColumn(std::size_t key) { return "k" + std::to_string(key); }
+inline std::string KeyIndex(std::size_t key) { return "records_" + KeyColumn(key); }
 
 }  // namespace wbtrv32
 

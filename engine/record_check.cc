@@ -36,7 +36,7 @@ std::uint16_t RecordFile::Verify(std::string* problem) {
   }
 
   for (std::size_t k = 0; k < definition_.keys.size(); ++k) {
-    const std::string index = "records_k" + std::to_string(k);
+    const std::string index = KeyIndex(k);
     const bool unique = (definition_.keys[k].flags & kKeyDuplicates) == 0;
     if (query.Prepare(db_, "SELECT \"unique\" FROM pragma_index_list('records') WHERE name = ?1") !=
         SQLITE_OK) {
@@ -53,7 +53,7 @@ std::uint16_t RecordFile::Verify(std::string* problem) {
   }
 
   std::string columns = "pos, data";
-  for (std::size_t k = 0; k < definition_.keys.size(); ++k) columns += ", k" + std::to_string(k);
+  for (std::size_t k = 0; k < definition_.keys.size(); ++k) columns += ", " + KeyColumn(k);
   if (query.Prepare(db_, "SELECT " + columns + " FROM records ORDER BY pos") != SQLITE_OK) {
     *problem = "cannot read the records: " + std::string(sqlite3_errmsg(db_));
     return kStatusIoError;

@@ -43,10 +43,6 @@ std::uint16_t StatusFromErrno(int error) {
   }
 }
 
-std::string KeyColumn(std::size_t key) { return "k" + std::to_string(key); }
-
-std::string KeyIndex(std::size_t key) { return "records_k" + std::to_string(key); }
-
 std::string SchemaSql(const FileDefinition& definition) {
   std::string sql =
       "CREATE TABLE meta(id INTEGER PRIMARY KEY CHECK (id = 0), "
@@ -162,7 +158,7 @@ std::uint16_t RecordFile::Load() {
   // same (the journal is in the system's cache); Close syncs the file. A file
   // only read needs few pages of its own: the record caches serve it.
   if (sqlite3_exec(db_,
-                   "PRAGMA cache_size = -512; PRAGMA synchronous = OFF; "
+                   "PRAGMA cache_size = -1024; PRAGMA synchronous = OFF; "
                    "PRAGMA locking_mode = EXCLUSIVE",
                    nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kStatusIoError;
