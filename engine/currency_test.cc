@@ -114,6 +114,34 @@ TEST_F(CurrencyTest, StepNextGoesOnAfterUpdateAndDelete) {
   EXPECT_EQ(block_.Record(), Memo(1002, 22));
 }
 
+TEST_F(CurrencyTest, AWalkThatGrowsEveryRecordVisitsEachOnce) {
+  for (std::uint32_t i = 0; i < 300; ++i) {
+    ASSERT_EQ(block_.Insert(Memo(i, 30)), kStatusSuccess);
+    positions_.push_back(block_.Position());
+  }
+  std::vector<std::uint32_t> visited;
+  for (std::uint16_t status = block_.Get(kOpStepFirst); status == kStatusSuccess;
+       status = block_.Get(kOpStepNext)) {
+    visited.push_back(block_.Position());
+    // Longer records split pages, and some go to overflow pages.
+    ASSERT_EQ(block_.Update(Memo(7, 200 + visited.size() * 37)), kStatusSuccess);
+  }
+  EXPECT_EQ(visited, positions_);
+}
+
+TEST_F(CurrencyTest, StepNextFindsARecordInsertedAfterTheLast) {
+  Block other;
+  ASSERT_EQ(other.Open(path_), kStatusSuccess);
+  ASSERT_EQ(block_.GetDirect(positions_[4]), kStatusSuccess);
+  ASSERT_EQ(block_.Get(kOpStepNext), kStatusSuccess);  // the last record
+  ASSERT_EQ(other.Insert(Memo(1, 10)), kStatusSuccess);
+  ASSERT_EQ(block_.Get(kOpStepNext), kStatusSuccess);
+  EXPECT_EQ(block_.Record(), Memo(1, 10));
+  EXPECT_EQ(block_.Get(kOpStepNext), kStatusEndOfFile);
+  ASSERT_EQ(block_.Insert(Memo(2, 10)), kStatusSuccess);  // at the end, and current
+  EXPECT_EQ(block_.Get(kOpStepNext), kStatusEndOfFile);
+}
+
 TEST_F(CurrencyTest, GetNextGoesOnAfterDeleteInKeyOrder) {
   ASSERT_EQ(block_.Insert(Memo(97, 30)), kStatusSuccess);  // a duplicate, after the first 97
   const std::uint32_t duplicate = block_.Position();
