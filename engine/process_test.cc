@@ -172,5 +172,30 @@ TEST(TwoProcesses, AUserWhoMayOnlyReadReadsEverything) {
   EXPECT_EQ(reader.Wait(), 0);
 }
 
+TEST(TwoProcesses, AnInterruptedWriteWaitsForAUserWhoMayWrite) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to read as another user";
+  ScratchDir dir;
+  const std::string path = dir.File("interrupted.dat");
+  ASSERT_EQ(CreateFile(path, WrittenDefinition()), kStatusSuccess);
+  {
+    Child writer({"write", path});
+    // Killed before its first commit (200 ms): its transaction is unfinished.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    writer.Kill();
+  }
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  {
+    Child reader({"read", path}, 65534);
+    EXPECT_EQ(reader.ReadLine().substr(0, 6), "open 2");  // it cannot undo the write
+  }
+  {
+    Block owner;  // who may write undoes it on opening
+    ASSERT_EQ(owner.Open(path), kStatusSuccess);
+  }
+  Child reader({"read", path}, 65534);
+  EXPECT_EQ(reader.ReadLine(), "open 0 records 0 read 9 insert 46");
+}
+
 }  // namespace
 }  // namespace wbtrv32_test

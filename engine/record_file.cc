@@ -130,6 +130,7 @@ std::uint16_t RecordFile::Open(const char* path, bool for_writing,
   const int flags =
       (opened->writable_ ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(path, &opened->db_, flags, nullptr) != SQLITE_OK) return kStatusIoError;
+  sqlite3_extended_result_codes(opened->db_, 1);
   const std::uint16_t status = opened->Load();
   if (status != kStatusSuccess) return status;
   *file = std::move(opened);
