@@ -404,14 +404,13 @@ std::uint16_t RecordFile::CheckLength(std::uint32_t length) const {
   return kStatusSuccess;
 }
 
-std::uint16_t RecordFile::BindRecord(sqlite3_stmt* statement, const std::uint8_t* data,
-                                     std::uint32_t length) {
+void RecordFile::BindRecord(sqlite3_stmt* statement, const std::uint8_t* data,
+                            std::uint32_t length) {
   sqlite3_bind_blob(statement, 2, data, static_cast<int>(length), SQLITE_STATIC);
   for (std::size_t k = 0; k < definition_.keys.size(); ++k) {
     StoredKeyFromRecord(definition_, definition_.keys[k], data, &key_scratch_[k]);
     BindStoredKey(statement, static_cast<int>(k + 3), key_scratch_[k]);
   }
-  return kStatusSuccess;
 }
 
 std::uint16_t RecordFile::Begin() {

@@ -1,5 +1,6 @@
 // One open record manager file: its SQLite connection, its lock against other
-// processes, its prepared statements and its running write transaction.
+// processes, its prepared statements, the transaction that its requests run
+// in, and the caches of the records it read.
 //
 // A process holds one RecordFile per physical file, shared by every position
 // block that opened it. RecordFile knows nothing of currency: each request
@@ -42,7 +43,8 @@ class RecordFile {
   // status; on success `*file` is set.
   static std::uint16_t Open(const char* path, bool for_writing, std::unique_ptr<RecordFile>* file);
 
-  // Commits any pending writes, then closes the connection and the lock.
+  // Commits any pending writes (and syncs the file if it was written), then
+  // closes the connection and the lock.
   ~RecordFile();
 
   RecordFile(const RecordFile&) = delete;
@@ -55,8 +57,8 @@ class RecordFile {
   // the exclusive lock.
   bool writable() const { return writable_ && exclusive_; }
 
-  // Takes the exclusive lock for a second opener that writes. Returns 0, 85
-  // when another process holds the file, or 46 when the user may not write.
+  // Takes the exclusive lock for a second opener that writes, if the user may
+  // write the file. Returns 0, or 85 when another process holds the file.
   std::uint16_t LockForWriting();
 
   std::uint16_t ReadAt(std::int64_t position, RecordOut* out);
@@ -100,7 +102,8 @@ class RecordFile {
   std::uint16_t CheckLength(std::uint32_t length) const;
   // Before any write: the cached reads may no longer hold.
   void ForgetCachedReads();
-  std::uint16_t BindRecord(sqlite3_stmt* statement, const std::uint8_t* data, std::uint32_t length);
+  // Binds the record (parameter 2) and its stored keys (3, 4, ...).
+  void BindRecord(sqlite3_stmt* statement, const std::uint8_t* data, std::uint32_t length);
 
   sqlite3* db_ = nullptr;
   int lock_fd_ = -1;
@@ -124,14 +127,14 @@ class RecordFile {
   bool scan_running_ = false;
   std::int64_t scan_position_ = 0;
   std::vector<KeyStatements> key_statements_;
-  std::vector<StoredKey> key_scratch_;
+  std::vector<StoredKey> key_scratch_;  // the stored keys of a record being written
 
   // Records by position (Get Direct) and by key value (Get Equal), as read.
   RecordCache records_{8 << 20, 1 << 18};
   RecordCache records_by_key_{9 << 20, 1 << 18};
   std::vector<std::uint8_t> cache_entry_ =
       std::vector<std::uint8_t>(4 + kMaxKeyLength + 8 + kMaxRecordLength);
-  bool sized_for_writing_ = false;  // the stored keys of a record being written
+  bool sized_for_writing_ = false;  // its page cache grown for a writer's transaction
 };
 
 // The monotonic clock, in nanoseconds.
