@@ -48,9 +48,8 @@ Engine::Engine() : scratch_(kMaxRecordLength) {
 
 std::uint16_t Engine::Call(const Request& request) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const std::uint16_t commit_status = CommitDue();
-  const std::uint16_t status = Dispatch(request);
-  return status != kStatusSuccess ? status : commit_status;
+  CommitDue();
+  return Dispatch(request);
 }
 
 void Engine::ReleaseAll() {
@@ -68,14 +67,9 @@ void Engine::ReleaseLocked() {
   files_.clear();  // each file commits as it closes
 }
 
-std::uint16_t Engine::CommitDue() {
+void Engine::CommitDue() {
   const std::int64_t now = MonotonicNs();
-  std::uint16_t first_failure = kStatusSuccess;
-  for (const auto& file : files_) {
-    const std::uint16_t status = file->CommitIfOlder(now, kCommitAgeNs);
-    if (first_failure == kStatusSuccess) first_failure = status;
-  }
-  return first_failure;
+  for (const auto& file : files_) file->CommitIfOlder(now, kCommitAgeNs);
 }
 
 Engine::Handle* Engine::Find(const void* position_block) {
@@ -199,7 +193,8 @@ std::uint16_t Engine::Create(const Request& request) {
 }
 
 std::uint16_t Engine::Close(Handle& handle, const Request& request) {
-  const std::uint16_t status = handle.file->CommitIfOlder(0, 0);
+  std::uint16_t status = handle.file->CommitIfOlder(0, 0);
+  if (status == kStatusSuccess) status = handle.file->TakeCommitFailure();
   std::shared_ptr<RecordFile> file = std::move(handle.file);
   handle.in_use = false;
   ++handle.generation;

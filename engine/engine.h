@@ -60,7 +60,9 @@ class Engine {
 
   std::uint16_t Dispatch(const Request& request);
   Handle* Find(const void* position_block);
-  std::uint16_t CommitDue();
+  // Commits every file whose writes are kCommitAgeNs old; a failure waits for
+  // that file's next write or Close.
+  void CommitDue();
   void ReleaseLocked();
 
   std::uint16_t Open(const Request& request);

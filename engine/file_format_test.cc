@@ -2,8 +2,11 @@
 // of memo pointers written there as one UPDATE keeps every file sound, and
 // the record manager reads what it wrote.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "engine/test_support.h"
 #include "engine/wbtrv32.h"
@@ -85,6 +88,34 @@ TEST(FileFormat, TheDocumentedRepairKeepsTheFilesSound) {
   EXPECT_EQ(memo, 900u);
   ASSERT_EQ(memos.GetEqual(Le32(new_positions[7]), 0), kStatusSuccess);  // the key follows
   EXPECT_EQ(memos.Record().substr(0, 4), Le32(new_positions[7]));
+}
+
+// An SQL user reading the file holds off its commits: writes go on, and are
+// committed once the reader has gone.
+TEST(FileFormat, ASqlReaderDelaysCommitsAndLosesNothing) {
+  ScratchDir dir;
+  const std::string path = dir.File("read_by_sql.dat");
+  ASSERT_EQ(CreateFile(path, Definition(4, {{{0, 4, kKeyTypeUnsigned}}})), kStatusSuccess);
+  Block block;
+  ASSERT_EQ(block.Open(path), kStatusSuccess);
+  ASSERT_EQ(block.Insert(Le32(1)), kStatusSuccess);
+
+  sqlite3* reader = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM records", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));  // a commit is due
+  EXPECT_EQ(block.Insert(Le32(2)), kStatusSuccess);
+  EXPECT_EQ(block.Insert(Le32(3)), kStatusSuccess);
+  sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(reader);
+
+  EXPECT_EQ(block.Insert(Le32(4)), kStatusSuccess);
+  EXPECT_EQ(block.Close(), kStatusSuccess);
+  ASSERT_EQ(block.Open(path, kOpenReadOnly), kStatusSuccess);
+  block.length = kStatBufferSize;
+  ASSERT_EQ(block.Call(kOpStat, -1), kStatusSuccess);
+  EXPECT_EQ(block.data[6], 4);
 }
 
 }  // namespace

@@ -444,6 +444,7 @@ std::uint16_t RecordFile::Execute(const Statement& statement) {
 std::uint16_t RecordFile::Insert(const std::uint8_t* data, std::uint32_t length,
                                  std::int64_t* position) {
   ForgetCachedReads();
+  if (commit_failure_ != kStatusSuccess) return TakeCommitFailure();
   std::uint16_t status = CheckLength(length);
   if (status != kStatusSuccess) return status;
   if (!writable()) return kStatusReadOnly;
@@ -464,6 +465,7 @@ std::uint16_t RecordFile::Insert(const std::uint8_t* data, std::uint32_t length,
 std::uint16_t RecordFile::Update(std::int64_t position, const std::uint8_t* data,
                                  std::uint32_t length) {
   ForgetCachedReads();
+  if (commit_failure_ != kStatusSuccess) return TakeCommitFailure();
   std::uint16_t status = CheckLength(length);
   if (status != kStatusSuccess) return status;
   if (!writable()) return kStatusReadOnly;
@@ -499,6 +501,7 @@ std::uint16_t RecordFile::Update(std::int64_t position, const std::uint8_t* data
 
 std::uint16_t RecordFile::Delete(std::int64_t position) {
   ForgetCachedReads();
+  if (commit_failure_ != kStatusSuccess) return TakeCommitFailure();
   if (!writable()) return kStatusReadOnly;
   std::uint16_t status = Begin();
   if (status != kStatusSuccess) return status;
@@ -536,6 +539,13 @@ std::uint16_t RecordFile::CommitIfOlder(std::int64_t now_ns, std::int64_t max_ag
   // A reader outside the record manager (an SQL user) holds the file: the
   // transaction stays open and the commit is tried again at the next call.
   if (status == kStatusFileLocked && in_transaction_ && max_age_ns > 0) return kStatusSuccess;
+  if (status != kStatusSuccess && max_age_ns > 0) commit_failure_ = status;
+  return status;
+}
+
+std::uint16_t RecordFile::TakeCommitFailure() {
+  const std::uint16_t status = commit_failure_;
+  commit_failure_ = kStatusSuccess;
   return status;
 }
 

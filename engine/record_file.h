@@ -81,8 +81,12 @@ class RecordFile {
   std::uint16_t Verify(std::string* problem);
 
   // Commits the running transaction when it is older than `max_age_ns`
-  // (0: in any case). Returns a status.
+  // (0: in any case). Returns a status. A periodic commit (max_age_ns > 0)
+  // that fails is also kept, and the file's next write or Close returns it,
+  // so that it reaches whoever wrote.
   std::uint16_t CommitIfOlder(std::int64_t now_ns, std::int64_t max_age_ns);
+  // The failure of a periodic commit not yet reported, or 0; clears it.
+  std::uint16_t TakeCommitFailure();
 
  private:
   struct KeyStatements {
@@ -118,6 +122,7 @@ class RecordFile {
   std::int64_t next_position_ = 0;
   bool next_position_dirty_ = false;
   bool written_ = false;  // since the file was opened: Close syncs it
+  std::uint16_t commit_failure_ = 0;
 
   Statement begin_, commit_, save_next_position_;
   Statement read_at_, insert_, update_, delete_, count_;
