@@ -178,9 +178,8 @@ TEST(TwoProcesses, AnInterruptedWriteWaitsForAUserWhoMayWrite) {
   const std::string path = dir.File("interrupted.dat");
   ASSERT_EQ(CreateFile(path, WrittenDefinition()), kStatusSuccess);
   {
-    Child writer({"write", path});
-    // Killed before its first commit (200 ms): its transaction is unfinished.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Child writer({"interrupt", path});
+    ASSERT_EQ(writer.ReadLine(), "interrupted");
     writer.Kill();
   }
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);

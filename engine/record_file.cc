@@ -155,11 +155,12 @@ std::uint16_t RecordFile::Load() {
   }
   // The lock against other processes makes SQLite's own locking per request
   // needless: holding its lock saves a system call or two on every request.
-  // Commits are not synced: a killed process leaves the file sound all the
-  // same (the journal is in the system's cache); Close syncs the file. A file
-  // only read needs few pages of its own: the record caches serve it.
+  // Commits sync the journal before the file is overwritten, so that a power
+  // loss or a crash of the system, not only of the process, leaves the file
+  // sound: it may be the user's only copy. A file only read needs few pages
+  // of its own: the record caches serve it.
   if (sqlite3_exec(db_,
-                   "PRAGMA cache_size = -1024; PRAGMA synchronous = OFF; "
+                   "PRAGMA cache_size = -1024; PRAGMA synchronous = NORMAL; "
                    "PRAGMA locking_mode = EXCLUSIVE",
                    nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kStatusIoError;

@@ -5,6 +5,11 @@
 //                     and holds it until its standard input ends
 //   read FILE         opens FILE, reads every record, tries an Insert, and
 //                     prints "records COUNT read STATUS insert STATUS"
+//   interrupt FILE    begins a transaction on FILE through SQLite itself,
+//                     with a one-page cache so that its writes reach the
+//                     file, prints "interrupted" and waits to be killed:
+//                     the file is left with a transaction to undo
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -63,6 +68,22 @@ int Read(const std::string& path) {
   return 0;
 }
 
+int Interrupt(const std::string& path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return 1;
+  if (sqlite3_exec(db,
+                   "PRAGMA cache_size = 1; BEGIN; "
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                   "INSERT INTO records(pos, data) SELECT 1000000 + i, zeroblob(1000) FROM n",
+                   nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return 1;
+  }
+  std::printf("interrupted\n");
+  std::fflush(stdout);
+  pause();
+  return 0;
+}
+
 }  // namespace
 }  // namespace wbtrv32_test
 
@@ -73,6 +94,7 @@ int main(int argc, char** argv) {
     return Hold(argv[2], static_cast<std::int8_t>(std::atoi(argv[3])));
   }
   if (argc == 3 && std::strcmp(argv[1], "read") == 0) return Read(argv[2]);
-  std::fprintf(stderr, "usage: engine_test_process write|hold|read FILE [MODE]\n");
+  if (argc == 3 && std::strcmp(argv[1], "interrupt") == 0) return Interrupt(argv[2]);
+  std::fprintf(stderr, "usage: engine_test_process write|hold|read|interrupt FILE [MODE]\n");
   return 2;
 }

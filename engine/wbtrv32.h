@@ -44,8 +44,9 @@ extern "C" {
 //
 // Durability: each request is atomic. Writes are committed when their
 // transaction is 200 ms old (checked at each call) and at Close, Reset, Stop
-// and process exit; Close also syncs a written file to disk. A process
-// killed at any moment leaves every file sound with a prefix of its writes.
+// and process exit; every commit is synced to disk. A process killed at any
+// moment, or a power loss, leaves every file sound with a prefix of its
+// writes.
 //
 // Sharing: a file open for writing (Open with 0, by a user who may write it)
 // is locked against every other process, whose Open gives 85 at once; files
