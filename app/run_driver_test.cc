@@ -9,6 +9,7 @@
 #include "btrieve/operation_codes.h"
 #include "tests/scripted/in_process_entry.h"
 #include "tests/support/memory_stream.h"
+#include "tests/support/two_memo_files.h"
 #include "tests/support/typed_keys.h"
 
 namespace repoint {
@@ -18,13 +19,8 @@ using scripted::ScriptedRecordManager;
 using testing::MemoryStream;
 using testing::TypedKeys;
 
-constexpr char kFiles[] =
-    "old 100 alpha\n"
-    "new 7 alpha\n"
-    "memo 100 owned\n"
-    "memo 300 orphan\n";
-
-constexpr char kStartLines[] = "Updating Data File memo.dat...\nPress <Esc> to Abort...\n";
+using testing::kStartLines;
+constexpr const char* kFiles = testing::kTwoMemoFiles;
 
 class RunDriverTest : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/run_process.h"
+#include "tests/support/two_memo_files.h"
 
 namespace repoint {
 namespace {
@@ -17,13 +18,8 @@ using testing::ProcessResult;
 using testing::RunProcess;
 using testing::Streams;
 
-constexpr char kFiles[] =
-    "old 100 alpha\n"
-    "new 7 alpha\n"
-    "memo 100 owned\n"
-    "memo 300 orphan\n";
-
-constexpr char kStartLines[] = "Updating Data File memo.dat...\nPress <Esc> to Abort...\n";
+using testing::kStartLines;
+constexpr const char* kFiles = testing::kTwoMemoFiles;
 
 ProcessResult RunWithScript(const std::string& script, std::vector<std::string> options,
                             Streams streams = Streams::kSeparate) {
