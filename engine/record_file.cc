@@ -160,7 +160,7 @@ std::uint16_t RecordFile::Load() {
   // sound: it may be the user's only copy. A file only read needs few pages
   // of its own: the record caches serve it.
   if (sqlite3_exec(db_,
-                   "PRAGMA cache_size = -1024; PRAGMA synchronous = NORMAL; "
+                   "PRAGMA cache_size = -1024; PRAGMA synchronous = FULL; "
                    "PRAGMA locking_mode = EXCLUSIVE",
                    nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kStatusIoError;
