@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -92,9 +93,9 @@ TEST_P(ProgressFieldCountTest, WritesMarksPercentagesAndClosing) {
 
 INSTANTIATE_TEST_SUITE_P(IndicatedCounts, ProgressFieldCountTest,
                          ::testing::Values(ProgressCase{10, 1, Range(10, 100, 10)},
-                                         ProgressCase{1234, 123, Range(9, 99, 10)},
-                                         ProgressCase{5000, 500, Range(10, 100, 10)},
-                                         ProgressCase{100001, 1000, Range(0, 99, 1)}),
+                                           ProgressCase{1234, 123, Range(9, 99, 10)},
+                                           ProgressCase{5000, 500, Range(10, 100, 10)},
+                                           ProgressCase{100001, 1000, Range(0, 99, 1)}),
                          [](const ::testing::TestParamInfo<ProgressCase>& info) {
                            return "Count" + std::to_string(info.param.indicated);
                          });
@@ -170,6 +171,9 @@ struct KeyCase {
   int stop_at_record;  // 0: never
 };
 
+// Test output names a case instead of dumping its bytes.
+void PrintTo(const KeyCase& c, std::ostream* out) { *out << c.name; }
+
 class AbortKeyTest : public ::testing::TestWithParam<KeyCase> {};
 
 // One code is read per record, in the order typed; only 27 stops.
@@ -191,10 +195,10 @@ TEST_P(AbortKeyTest, StopsOnlyAtEsc) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, AbortKeyTest,
     ::testing::Values(KeyCase{"NoKey", {}, 0}, KeyCase{"Esc", {27}, 1},
-                    KeyCase{"ThreeKeysThenEsc", {'a', 'b', 13, 27}, 4},
-                    KeyCase{"CursorKey", {224, 72}, 0}, KeyCase{"FunctionKey", {0, 59}, 0},
-                    KeyCase{"CursorKeyThenEsc", {224, 72, 27}, 3},
-                    KeyCase{"LeadThenEscCode", {0, 27}, 2}, KeyCase{"FailedRead", {-1}, 0}),
+                      KeyCase{"ThreeKeysThenEsc", {'a', 'b', 13, 27}, 4},
+                      KeyCase{"CursorKey", {224, 72}, 0}, KeyCase{"FunctionKey", {0, 59}, 0},
+                      KeyCase{"CursorKeyThenEsc", {224, 72, 27}, 3},
+                      KeyCase{"LeadThenEscCode", {0, 27}, 2}, KeyCase{"FailedRead", {-1}, 0}),
     [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
