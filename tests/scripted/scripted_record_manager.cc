@@ -6,37 +6,11 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/wbtrv32.h"
+
 namespace repoint::scripted {
 namespace {
 
-// Statuses and operation codes of the record manager's call entry.
-// Plain constants rather than enumerators: they meet uint16_t results in
-// conditional expressions.
-constexpr std::uint16_t kInvalidOperation = 1;
-enum : std::uint16_t {
-  kFileNotOpen = 3,
-  kKeyNotFound = 4,
-  kInvalidKeyNumber = 6,
-  kNoCurrentRecord = 8,
-  kEndOfFile = 9,
-  kFileNotFound = 12,
-  kDataBufferTooShort = 22,
-  kInvalidPosition = 43,
-};
-enum : std::uint16_t {
-  kOpen = 0,
-  kClose = 1,
-  kUpdate = 3,
-  kDelete = 4,
-  kGetEqual = 5,
-  kStat = 15,
-  kGetPosition = 22,
-  kGetDirect = 23,
-  kStepNext = 24,
-  kStop = 25,
-  kReset = 28,
-  kStepFirst = 33,
-};
 enum : int { kOldFile = 1, kNewFile = 2, kMemoFile = 3 };
 
 void PutLittleEndian(std::uint32_t value, unsigned char* out) {
@@ -119,7 +93,7 @@ std::uint16_t ScriptedRecordManager::Call(std::uint16_t operation, void* positio
   std::uint16_t status = 0;
   if (Faulted(operation, &status)) {
     // An injected failure of an Open still takes that file's turn.
-    if (operation == kOpen) ++opens_;
+    if (operation == kOpOpen) ++opens_;
     return status;
   }
   return Dispatch(operation, file, block, static_cast<unsigned char*>(data_buffer), data_length,
@@ -142,55 +116,58 @@ std::uint16_t ScriptedRecordManager::Dispatch(std::uint16_t operation, int file,
                                               std::uint32_t* data_length, char* key,
                                               std::uint8_t key_length, std::int8_t key_number) {
   switch (operation) {
-    case kOpen:
+    case kOpOpen:
       return Open(position_block);
-    case kReset:
-    case kStop:
+    case kOpReset:
+    case kOpStop:
       return 0;
     default:
       break;
   }
-  if (file == 0) return kFileNotOpen;
+  if (file == 0) return kStatusFileNotOpen;
   switch (operation) {
-    case kClose:
+    case kOpClose:
       position_block[0] = 0;
       return 0;
-    case kStat:
-      return file == kMemoFile ? Stat(data, data_length) : kInvalidOperation;
-    case kGetDirect:
-      return file == kOldFile ? GetDirect(data, data_length, key, key_length, key_number)
-                              : kInvalidOperation;
-    case kGetEqual:
-      return file == kNewFile ? GetEqual(data, data_length, key, key_number) : kInvalidOperation;
-    case kGetPosition:
-      return file == kNewFile ? GetPosition(data, data_length) : kInvalidOperation;
+    case kOpStat:
+      if (file != kMemoFile) return kStatusInvalidOperation;
+      return Stat(data, data_length);
+    case kOpGetDirect:
+      if (file != kOldFile) return kStatusInvalidOperation;
+      return GetDirect(data, data_length, key, key_length, key_number);
+    case kOpGetEqual:
+      if (file != kNewFile) return kStatusInvalidOperation;
+      return GetEqual(data, data_length, key, key_number);
+    case kOpGetPosition:
+      if (file != kNewFile) return kStatusInvalidOperation;
+      return GetPosition(data, data_length);
     default:
       break;
   }
-  if (file != kMemoFile) return kInvalidOperation;
+  if (file != kMemoFile) return kStatusInvalidOperation;
   switch (operation) {
-    case kStepFirst:
+    case kOpStepFirst:
       return Step(0, data, data_length);
-    case kStepNext:
-      if (!memo_positioned_) return kNoCurrentRecord;
+    case kOpStepNext:
+      if (!memo_positioned_) return kStatusNoCurrentRecord;
       return Step(memo_current_deleted_ ? memo_cursor_ : memo_cursor_ + 1, data, data_length);
-    case kUpdate:
-      if (!memo_positioned_ || memo_current_deleted_) return kNoCurrentRecord;
+    case kOpUpdate:
+      if (!memo_positioned_ || memo_current_deleted_) return kStatusNoCurrentRecord;
       memos_[memo_cursor_].assign(reinterpret_cast<const char*>(data), *data_length);
       return 0;
-    case kDelete:
-      if (!memo_positioned_ || memo_current_deleted_) return kNoCurrentRecord;
+    case kOpDelete:
+      if (!memo_positioned_ || memo_current_deleted_) return kStatusNoCurrentRecord;
       memos_.erase(memos_.begin() + static_cast<std::ptrdiff_t>(memo_cursor_));
       memo_current_deleted_ = true;
       return 0;
     default:
-      return kInvalidOperation;
+      return kStatusInvalidOperation;
   }
 }
 
 std::uint16_t ScriptedRecordManager::Open(unsigned char* position_block) {
   const int file = ++opens_;
-  if (file > kMemoFile) return kFileNotFound;
+  if (file > kMemoFile) return kStatusFileNotFound;
   position_block[0] = static_cast<unsigned char>(file);
   return 0;
 }
@@ -201,12 +178,12 @@ std::uint16_t ScriptedRecordManager::GetDirect(unsigned char* data, std::uint32_
   const std::uint32_t position = GetLittleEndian(data);
   const auto record = std::find_if(old_notes_.begin(), old_notes_.end(),
                                    [&](const NoteRecord& r) { return r.position == position; });
-  if (record == old_notes_.end()) return kInvalidPosition;
+  if (record == old_notes_.end()) return kStatusInvalidPosition;
   if (key_number < 0 || static_cast<std::size_t>(key_number) >= record->keys.size()) {
-    return kInvalidKeyNumber;
+    return kStatusInvalidKeyNumber;
   }
   const std::string& value = record->keys[static_cast<std::size_t>(key_number)];
-  if (value.size() >= key_length || value.size() > *data_length) return kDataBufferTooShort;
+  if (value.size() >= key_length || value.size() > *data_length) return kStatusDataBufferTooShort;
   std::memcpy(key, value.c_str(), value.size() + 1);
   std::memcpy(data, value.data(), value.size());
   *data_length = static_cast<std::uint32_t>(value.size());
@@ -215,14 +192,14 @@ std::uint16_t ScriptedRecordManager::GetDirect(unsigned char* data, std::uint32_
 
 std::uint16_t ScriptedRecordManager::GetEqual(unsigned char* data, std::uint32_t* data_length,
                                               const char* key, std::int8_t key_number) {
-  if (key_number < 0) return kInvalidKeyNumber;
+  if (key_number < 0) return kStatusInvalidKeyNumber;
   const auto index = static_cast<std::size_t>(key_number);
   const auto record = std::find_if(new_notes_.begin(), new_notes_.end(), [&](const NoteRecord& r) {
     return index < r.keys.size() && r.keys[index] == key;
   });
-  if (record == new_notes_.end()) return kKeyNotFound;
+  if (record == new_notes_.end()) return kStatusKeyNotFound;
   const std::string& value = record->keys[index];
-  if (value.size() > *data_length) return kDataBufferTooShort;
+  if (value.size() > *data_length) return kStatusDataBufferTooShort;
   std::memcpy(data, value.data(), value.size());
   *data_length = static_cast<std::uint32_t>(value.size());
   new_current_ = &*record;
@@ -230,8 +207,8 @@ std::uint16_t ScriptedRecordManager::GetEqual(unsigned char* data, std::uint32_t
 }
 
 std::uint16_t ScriptedRecordManager::GetPosition(unsigned char* data, std::uint32_t* data_length) {
-  if (new_current_ == nullptr) return kNoCurrentRecord;
-  if (*data_length < 4) return kDataBufferTooShort;
+  if (new_current_ == nullptr) return kStatusNoCurrentRecord;
+  if (*data_length < 4) return kStatusDataBufferTooShort;
   PutLittleEndian(new_current_->position, data);
   *data_length = 4;
   return 0;
@@ -240,9 +217,9 @@ std::uint16_t ScriptedRecordManager::GetPosition(unsigned char* data, std::uint3
 std::uint16_t ScriptedRecordManager::Step(std::size_t index, unsigned char* data,
                                           std::uint32_t* data_length) {
   if (step_delay_ms_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(step_delay_ms_));
-  if (index >= memos_.size()) return kEndOfFile;
+  if (index >= memos_.size()) return kStatusEndOfFile;
   const std::string& record = memos_[index];
-  if (record.size() > *data_length) return kDataBufferTooShort;
+  if (record.size() > *data_length) return kStatusDataBufferTooShort;
   std::memcpy(data, record.data(), record.size());
   *data_length = static_cast<std::uint32_t>(record.size());
   memo_cursor_ = index;
@@ -253,7 +230,7 @@ std::uint16_t ScriptedRecordManager::Step(std::size_t index, unsigned char* data
 
 std::uint16_t ScriptedRecordManager::Stat(unsigned char* data, std::uint32_t* data_length) {
   constexpr std::uint32_t kStatHeaderSize = 16;
-  if (*data_length < kStatHeaderSize) return kDataBufferTooShort;
+  if (*data_length < kStatHeaderSize) return kStatusDataBufferTooShort;
   std::memset(data, 0, kStatHeaderSize);
   const auto count = static_cast<std::uint32_t>(
       indicated_count_ >= 0 ? indicated_count_ : static_cast<long long>(memos_.size()));
